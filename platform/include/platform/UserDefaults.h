@@ -1,0 +1,51 @@
+#pragma once
+// The per-application settings store: values by key, a registration domain of
+// defaults, the store's usual conversions, kept in an XML property list at
+// Library/Preferences/<bundle identifier>.plist under the container.
+
+#include "platform/Value.h"
+#include <string>
+
+namespace platform {
+
+class UserDefaults {
+public:
+    static UserDefaults& standard();
+    explicit UserDefaults(std::string filePath);
+
+    // The stored value, else the registered default, else null.
+    Value objectForKey(const std::string& key) const;
+    // Booleans; numbers are true when non-zero; strings "YES"/"true"/"yes"
+    // (any case) or a leading non-zero integer are true; anything else false.
+    bool boolForKey(const std::string& key) const;
+    // Integers; reals truncate; strings give their leading decimal integer
+    // (after spaces, optionally signed), 0 when there is none; bools 1 or 0.
+    int64_t integerForKey(const std::string& key) const;
+    double doubleForKey(const std::string& key) const;
+    std::string stringForKey(const std::string& key) const; // strings and numbers as text
+    Dictionary dictionaryForKey(const std::string& key) const;
+
+    void setObject(const std::string& key, Value value);
+    void setBool(const std::string& key, bool v) { setObject(key, Value(v)); }
+    void setInteger(const std::string& key, int64_t v) { setObject(key, Value(v)); }
+    void removeObject(const std::string& key);
+
+    // Defaults answered for keys that are not stored; never written to the file.
+    void registerDefaults(const Dictionary& defaults);
+
+    // Writes unsaved changes to the file, then reloads the file so that values
+    // written by another process (the settings window) are seen. A damaged
+    // file reads as empty and is replaced at the next save.
+    bool synchronize();
+    const std::string& filePath() const { return path_; }
+    const Dictionary& persistentDomain() const { return stored_; }
+
+private:
+    std::string path_;
+    Dictionary stored_;
+    Dictionary registered_;
+    bool dirty_ = false;
+    void load();
+};
+
+}

@@ -1,0 +1,29 @@
+// Test runner: brings the platform up headless on a virtual clock, with a
+// throw-away container folder, before any test runs.
+#include "platform/PlatformSession.h"
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    auto home = std::filesystem::temp_directory_path() / ("tolvane-test-" + std::to_string(getpid()));
+    std::filesystem::create_directories(home);
+    int rc;
+    {
+        platform::PlatformOptions options;
+        options.headless = true;
+        options.virtualClock = true;
+        options.recordOpenedUrls = true;
+        options.home = home.string();
+        platform::PlatformSession session(argc, argv, options);
+        rc = RUN_ALL_TESTS();
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(home, ec);
+    return rc;
+}
