@@ -11,6 +11,8 @@
 namespace platform::PropertyList {
 
 std::optional<Value> parse(std::string_view xml, std::string* error = nullptr);
+// Null has no property-list form: serialize() writes it as an empty string,
+// and writeFile() refuses a tree that holds one.
 std::string serialize(const Value& root);
 
 std::optional<Value> readFile(const std::string& path, std::string* error = nullptr);

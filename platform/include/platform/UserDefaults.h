@@ -5,6 +5,8 @@
 
 #include "platform/Value.h"
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -45,6 +47,10 @@ private:
     Dictionary stored_;
     Dictionary registered_;
     bool dirty_ = false;
+    // Changes made here since the last save, in order; a null value removes
+    // the key. They are replayed over the file's current contents so that a
+    // save never undoes what another writer changed under other keys.
+    std::vector<std::pair<std::string, Value>> changes_;
     void load();
 };
 

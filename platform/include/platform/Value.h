@@ -114,7 +114,9 @@ private:
 
 // Keys keep their insertion order; setting an existing key replaces its value
 // in place. Lookups are linear below a small size, which suits the small
-// dictionaries this program deals in.
+// dictionaries this program deals in; larger ones keep a hash index of their
+// keys so that reading a big object stays linear overall.
+// Keys must not be changed through the mutable iterators.
 class Dictionary {
 public:
     using Entry = std::pair<std::string, Value>;
@@ -135,7 +137,7 @@ public:
 
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }
-    void clear() { entries_.clear(); }
+    void clear() { entries_.clear(); index_.clear(); }
     auto begin() const { return entries_.begin(); }
     auto end() const { return entries_.end(); }
     auto begin() { return entries_.begin(); }
@@ -144,7 +146,14 @@ public:
     bool operator==(const Dictionary& other) const; // order-insensitive
 
 private:
+    static constexpr size_t kIndexThreshold = 16;
     std::vector<Entry> entries_;
+    // Open-addressing table of entry positions + 1 (0 = empty slot); empty
+    // while the dictionary is small.
+    std::vector<uint32_t> index_;
+    long findIndex(std::string_view key) const;
+    void indexInsert(size_t position);
+    void rebuildIndex();
 };
 
 }

@@ -1,0 +1,99 @@
+// Real and virtual clocks, and the process's choice between them.
+#include "platform/Clock.h"
+
+#include "CivilTime.h"
+#include "platform/RunLoop.h"
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+
+namespace platform {
+
+namespace {
+RealClock& defaultClock()
+{
+    static RealClock clock;
+    return clock;
+}
+std::atomic<Clock*> installed { nullptr };
+}
+
+Clock& Clock::shared()
+{
+    Clock* c = installed.load(std::memory_order_acquire);
+    return c ? *c : defaultClock();
+}
+
+void Clock::install(Clock* clock) { installed.store(clock, std::memory_order_release); }
+
+double RealClock::now() const
+{
+    using namespace std::chrono;
+    return duration<double>(system_clock::now().time_since_epoch()).count();
+}
+
+double RealClock::monotonic() const
+{
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+int RealClock::localOffsetSeconds(double secondsSince1970) const
+{
+    std::time_t t = std::time_t(secondsSince1970);
+    std::tm local {};
+    if (!localtime_r(&t, &local))
+        return 0;
+    return int(local.tm_gmtoff);
+}
+
+VirtualClock::VirtualClock()
+{
+    civil::Fields f;
+    f.year = 2026;
+    f.month = 1;
+    f.day = 15;
+    f.hour = 12;
+    wall_ = double(civil::secondsFromFields(f));
+}
+
+void VirtualClock::setLocalDateTime(int year, int month, int day, int hour, int minute, int second)
+{
+    civil::Fields f;
+    f.year = year;
+    f.month = month;
+    f.day = day;
+    f.hour = hour;
+    f.minute = minute;
+    f.second = second;
+    wall_ = double(civil::secondsFromFields(f)) - offset_;
+}
+
+// Time jumps from deadline to deadline so that every callback reads its own
+// deadline from the clock; a callback that schedules something due before
+// the end of the step sees it fire within the same advance.
+void VirtualClock::advance(double seconds)
+{
+    if (!(seconds > 0))
+        seconds = 0;
+    RunLoop& loop = RunLoop::main();
+    const double target = mono_ + seconds;
+    loop.runPending();
+    for (;;) {
+        const double next = loop.nextDeadline();
+        if (next < 0 || next > target)
+            break;
+        if (next > mono_) {
+            wall_ += next - mono_;
+            mono_ = next;
+        }
+        loop.fireDue(mono_);
+        loop.runPending();
+    }
+    wall_ += target - mono_;
+    mono_ = target;
+    loop.runPending();
+}
+
+}

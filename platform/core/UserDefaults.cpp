@@ -1,0 +1,261 @@
+// The settings store: a property-list file of the application's own values,
+// over a registration domain of defaults that is never written.
+#include "platform/UserDefaults.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include "platform/PropertyList.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+std::string_view skipSpaces(std::string_view s)
+{
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
+        s.remove_prefix(1);
+    return s;
+}
+
+// The leading decimal integer of a string: spaces, an optional sign, digits;
+// nothing when no digit follows. Values past the 64-bit range saturate.
+std::optional<int64_t> leadingInteger(std::string_view s)
+{
+    s = skipSpaces(s);
+    bool neg = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        neg = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty() || s.front() < '0' || s.front() > '9')
+        return std::nullopt;
+    uint64_t acc = 0;
+    bool overflow = false;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            break;
+        if (acc > (std::numeric_limits<uint64_t>::max() - 9) / 10)
+            overflow = true;
+        else
+            acc = acc * 10 + uint64_t(c - '0');
+    }
+    const uint64_t limit = neg ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
+    if (overflow || acc > limit)
+        return neg ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
+    return neg ? int64_t(0 - acc) : int64_t(acc);
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x + 32);
+        if (y >= 'A' && y <= 'Z')
+            y = char(y + 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// One language tag from a locale name: "en_US.UTF-8" -> "en-US".
+std::string languageTag(std::string_view locale, bool keepRegion)
+{
+    size_t cut = locale.find_first_of(".@");
+    if (cut != std::string_view::npos)
+        locale = locale.substr(0, cut);
+    if (locale.empty() || locale == "C" || locale == "POSIX")
+        return "en";
+    std::string tag(locale);
+    size_t underscore = tag.find('_');
+    if (underscore != std::string::npos) {
+        if (keepRegion)
+            tag[underscore] = '-';
+        else
+            tag.resize(underscore);
+    }
+    return tag;
+}
+
+// The system's preferred languages. LANGUAGE is the user's ordered list and
+// its entries keep their region ("pt_PT" -> "pt-PT"), as a deliberate choice
+// of variant; the locale variables name only a language ("en_US" -> "en").
+Array preferredLanguages()
+{
+    Array out;
+    auto add = [&](std::string tag) {
+        for (const auto& v : out)
+            if (v.asString() == tag)
+                return;
+        out.emplace_back(std::move(tag));
+    };
+    if (const char* list = std::getenv("LANGUAGE"); list && *list) {
+        std::string_view s = list;
+        while (!s.empty()) {
+            size_t colon = s.find(':');
+            std::string_view item = s.substr(0, colon);
+            if (!item.empty())
+                add(languageTag(item, true));
+            if (colon == std::string_view::npos)
+                break;
+            s.remove_prefix(colon + 1);
+        }
+    }
+    if (out.empty()) {
+        for (const char* var : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
+            if (const char* v = std::getenv(var); v && *v) {
+                add(languageTag(v, false));
+                break;
+            }
+        }
+    }
+    if (out.empty())
+        out.emplace_back("en");
+    return out;
+}
+
+}
+
+UserDefaults& UserDefaults::standard()
+{
+    static UserDefaults defaults(FileSystem::appendPathComponent(Paths::preferences(), Bundle::identifier() + ".plist"));
+    return defaults;
+}
+
+UserDefaults::UserDefaults(std::string filePath) : path_(std::move(filePath))
+{
+    registered_.set("AppleLanguages", Value(preferredLanguages()));
+    load();
+}
+
+// A missing or damaged file, or one whose root is not a dictionary, reads
+// as an empty store.
+void UserDefaults::load()
+{
+    stored_.clear();
+    if (!FileSystem::exists(path_))
+        return;
+    auto root = PropertyList::readFile(path_);
+    if (root && root->isDictionary())
+        stored_ = root->asDictionary();
+}
+
+Value UserDefaults::objectForKey(const std::string& key) const
+{
+    if (const Value* v = stored_.find(key))
+        return *v;
+    if (const Value* v = registered_.find(key))
+        return *v;
+    return {};
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const
+{
+    Value v = objectForKey(key);
+    if (v.isNumber())
+        return v.asBool();
+    if (const std::string* s = v.stringIf()) {
+        std::string_view t = *s;
+        if (equalsIgnoringCase(t, "YES") || equalsIgnoringCase(t, "true"))
+            return true;
+        auto n = leadingInteger(t);
+        return n && *n != 0;
+    }
+    return false;
+}
+
+int64_t UserDefaults::integerForKey(const std::string& key) const
+{
+    Value v = objectForKey(key);
+    if (v.isNumber())
+        return v.asInt64();
+    if (const std::string* s = v.stringIf())
+        return leadingInteger(*s).value_or(0);
+    return 0;
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const
+{
+    Value v = objectForKey(key);
+    if (v.isNumber())
+        return v.asDouble();
+    if (const std::string* s = v.stringIf()) {
+        std::string_view t = skipSpaces(*s);
+        if (!t.empty() && t.front() == '+')
+            t.remove_prefix(1);
+        double d = 0;
+        auto res = std::from_chars(t.data(), t.data() + t.size(), d);
+        return res.ec == std::errc() ? d : 0.0;
+    }
+    return 0;
+}
+
+std::string UserDefaults::stringForKey(const std::string& key) const
+{
+    Value v = objectForKey(key);
+    if (const std::string* s = v.stringIf())
+        return *s;
+    if (v.isBool())
+        return v.asBool() ? "1" : "0";
+    if (v.isInteger())
+        return std::to_string(v.asInt64());
+    if (v.isReal() || v.isDecimal())
+        return v.asDecimal().text;
+    return "";
+}
+
+Dictionary UserDefaults::dictionaryForKey(const std::string& key) const { return objectForKey(key).asDictionary(); }
+
+void UserDefaults::setObject(const std::string& key, Value value)
+{
+    if (value.isNull()) {
+        removeObject(key);
+        return;
+    }
+    stored_.set(key, value);
+    changes_.emplace_back(key, std::move(value));
+    dirty_ = true;
+}
+
+void UserDefaults::removeObject(const std::string& key)
+{
+    stored_.remove(key);
+    changes_.emplace_back(key, Value());
+    dirty_ = true;
+}
+
+void UserDefaults::registerDefaults(const Dictionary& defaults)
+{
+    for (const auto& [k, v] : defaults)
+        registered_.set(k, v);
+}
+
+bool UserDefaults::synchronize()
+{
+    if (dirty_) {
+        load();
+        for (auto& [key, value] : changes_) {
+            if (value.isNull())
+                stored_.remove(key);
+            else
+                stored_.set(key, value);
+        }
+        FileSystem::createDirectories(FileSystem::deletingLastPathComponent(path_));
+        // A failed save keeps the changes pending for the next attempt.
+        if (!PropertyList::writeFile(path_, Value(stored_)))
+            return false;
+        changes_.clear();
+        dirty_ = false;
+    }
+    load();
+    return true;
+}
+
+}

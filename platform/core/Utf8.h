@@ -1,0 +1,86 @@
+#pragma once
+// UTF-8 checks shared by the readers and writers that must never pass on
+// broken text. Overlong forms, surrogates and code points past U+10FFFF fail.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform::utf8 {
+
+// Length of the valid sequence starting at s[i], or 0 when it is broken.
+inline size_t sequenceLength(std::string_view s, size_t i)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    auto cont = [&](size_t k) { return i + k < n && (p[i + k] & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF)
+        return cont(1) ? 2 : 0;
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (!cont(1) || !cont(2))
+            return 0;
+        if (c == 0xE0 && p[i + 1] < 0xA0)
+            return 0; // overlong
+        if (c == 0xED && p[i + 1] >= 0xA0)
+            return 0; // surrogate
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (!cont(1) || !cont(2) || !cont(3))
+            return 0;
+        if (c == 0xF0 && p[i + 1] < 0x90)
+            return 0;
+        if (c == 0xF4 && p[i + 1] >= 0x90)
+            return 0;
+        return 4;
+    }
+    return 0;
+}
+
+inline bool isValid(std::string_view s)
+{
+    size_t i = 0;
+    const size_t n = s.size();
+    while (i < n) {
+        // ASCII runs are the common case; skip them eight bytes at a time.
+        while (i + 8 <= n) {
+            uint64_t w;
+            __builtin_memcpy(&w, s.data() + i, 8);
+            if (w & 0x8080808080808080ull)
+                break;
+            i += 8;
+        }
+        if (i >= n)
+            break;
+        size_t len = sequenceLength(s, i);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+inline void append(std::string& out, uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+}

@@ -1,0 +1,108 @@
+// Brings up Qt's application object, the clock, the container and the
+// bundle facts for one process, and takes them down in reverse order.
+#include "platform/PlatformSession.h"
+
+#include "RunLoopImpl.h"
+#include "platform/Clock.h"
+#include "platform/Console.h"
+#include "platform/Paths.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/Application.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <cstring>
+
+#ifndef TOLVANE_BUNDLE_ID
+#define TOLVANE_BUNDLE_ID "org.tolvane.Tolvane"
+#endif
+
+namespace platform {
+
+namespace {
+PlatformSession* currentSession = nullptr;
+
+bool envSet(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// "--home DIR" or "--home=DIR" on the command line.
+std::string homeFromArguments(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!argv[i])
+            continue;
+        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc && argv[i + 1])
+            return argv[i + 1];
+        if (std::strncmp(argv[i], "--home=", 7) == 0)
+            return argv[i] + 7;
+    }
+    return "";
+}
+}
+
+struct PlatformSession::Impl {
+    std::unique_ptr<QApplication> app;
+};
+
+PlatformSession::PlatformSession(int& argc, char** argv, PlatformOptions options)
+    : options_(std::move(options)), impl_(std::make_unique<Impl>())
+{
+    currentSession = this;
+    if (options_.headless) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    } else if (!displayAvailable()) {
+        // Without a display Qt would abort; running offscreen keeps the
+        // program (and its saved game) alive instead.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        Console::log("no display available; running offscreen");
+    }
+
+    std::string home = options_.home;
+    if (home.empty())
+        home = homeFromArguments(argc, argv);
+    if (home.empty() && envSet("TOLVANE_HOME"))
+        home = std::getenv("TOLVANE_HOME");
+    if (!home.empty())
+        Paths::setContainer(home);
+    if (!options_.resources.empty())
+        Paths::setResourcesDirectory(options_.resources);
+    Bundle::setIdentifier(envSet("TOLVANE_BUNDLE_ID") ? std::getenv("TOLVANE_BUNDLE_ID") : TOLVANE_BUNDLE_ID);
+
+    if (options_.virtualClock) {
+        virtualClock_ = std::make_unique<VirtualClock>();
+        Clock::install(virtualClock_.get());
+    }
+    if (!QCoreApplication::instance()) {
+        QCoreApplication::setApplicationName(QString::fromStdString(options_.applicationName));
+        impl_->app = std::make_unique<QApplication>(argc, argv);
+    }
+    Application::shared().setRecordingOpenedURLs(options_.recordOpenedUrls);
+}
+
+PlatformSession::~PlatformSession()
+{
+    RunLoop::main().impl().releaseToolkit();
+    impl_->app.reset();
+    if (virtualClock_)
+        Clock::install(nullptr);
+    if (currentSession == this)
+        currentSession = nullptr;
+}
+
+PlatformSession* PlatformSession::current() { return currentSession; }
+
+bool PlatformSession::displayAvailable()
+{
+    if (const char* qpa = std::getenv("QT_QPA_PLATFORM"); qpa && *qpa) {
+        std::string p = qpa;
+        if (p.rfind("offscreen", 0) == 0 || p.rfind("minimal", 0) == 0 || p.rfind("vnc", 0) == 0)
+            return true;
+    }
+    return envSet("DISPLAY") || envSet("WAYLAND_DISPLAY");
+}
+
+}
