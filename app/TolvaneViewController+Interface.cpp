@@ -1,0 +1,127 @@
+#include "TolvaneViewController.h"
+
+#include "platform/ui/Image.h"
+
+// The screen as its interface description would hold it: every control with
+// its portrait frame, its outlet's name and its action. The start-up
+// (viewDidLoad) completes it.
+
+namespace {
+std::unique_ptr<platform::Button> makeButton(const std::string& name, platform::Rect frame, const std::string& title,
+    platform::Font font)
+{
+    auto button = std::make_unique<platform::Button>(frame, platform::Button::Type::RoundedRect);
+    button->setObjectName(name);
+    button->setTitle(title);
+    button->setFont(font);
+    return button;
+}
+
+std::unique_ptr<platform::TextField> makeNameField(const std::string& name, platform::Rect frame,
+    const std::string& text)
+{
+    auto field = std::make_unique<platform::TextField>(frame);
+    field->setObjectName(name);
+    field->setBorderStyle(platform::TextField::BorderStyle::RoundedRect);
+    field->setFont(platform::Font::boldSystemFont(18));
+    field->setTextAlignment(platform::TextAlignment::Center);
+    field->setClearButtonMode(platform::TextField::ClearButtonMode::WhileEditing);
+    field->setAdjustsFontSizeToFitWidth(true);
+    field->setMinimumFontSize(9);
+    field->setText(text);
+    return field;
+}
+
+std::unique_ptr<platform::Label> makeCaption(const std::string& name, platform::Rect frame, const std::string& text)
+{
+    auto label = std::make_unique<platform::Label>(frame);
+    label->setObjectName(name);
+    label->setText(text);
+    label->setFont(platform::Font::systemFont(12));
+    label->setTextAlignment(platform::TextAlignment::Center);
+    label->setBackgroundColor(platform::Color::clear());
+    return label;
+}
+}
+
+void TolvaneViewController::loadView()
+{
+    // A second load (after the view was unloaded) starts from a clean screen.
+    ar_nameField.clear();
+    extraNameFields.clear();
+    ar_lblRandom.clear();
+    buttonDiceAll.reset();
+    containerView.reset();
+
+    auto root = std::make_unique<platform::View>(platform::Rect { 0, 0, 320, 460 });
+    root->setObjectName("view");
+    root->setBackgroundColor({ 0.86f, 0.88f, 0.91f, 1 });
+
+    pelkLogo = std::make_unique<platform::ImageView>(platform::Rect { 0, 0, 320, 48 });
+    pelkLogo->setObjectName("pelkLogo");
+    pelkLogo->setImage(platform::Image::named("logo.png"));
+
+    nameField0 = makeNameField("nameField0", { 0, 48, 160, 31 }, "Kim");
+    nameField1 = makeNameField("nameField1", { 160, 48, 160, 31 }, "Lee");
+    nameField0->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+    nameField1->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+
+    picker = std::make_unique<platform::PickerView>(platform::Rect { 0, 0, 320, 216 });
+    picker->setObjectName("picker");
+    picker->setDataSource(this);
+    picker->setDelegate(this);
+
+    logView = std::make_unique<platform::TextView>(platform::Rect { 9999, 0, 320, 216 });
+    logView->setObjectName("logView");
+    logView->setEditable(false);
+    logView->setFont(platform::Font::systemFont(15));
+
+    labelPoison0 = makeCaption("labelPoison0", { 100, 296, 42, 21 }, "Poison");
+    labelPoison1 = makeCaption("labelPoison1", { 176, 296, 42, 21 }, "Poison");
+    labelPoison0->setHidden(true);
+    labelPoison1->setHidden(true);
+
+    const platform::Font lifeFont = platform::Font::boldSystemFont(22);
+    buttonDec5Hp0 = makeButton("buttonDec5Hp0", { 69, 313, 66, 42 }, "-5", lifeFont);
+    buttonDec5Hp1 = makeButton("buttonDec5Hp1", { 185, 313, 66, 42 }, "-5", lifeFont);
+    buttonInc5Hp0 = makeButton("buttonInc5Hp0", { 69, 356, 66, 42 }, "+5", lifeFont);
+    buttonInc5Hp1 = makeButton("buttonInc5Hp1", { 185, 356, 66, 42 }, "+5", lifeFont);
+    buttonDec0 = makeButton("buttonDec0", { 2, 313, 66, 42 }, "-1", lifeFont);
+    buttonDec1 = makeButton("buttonDec1", { 252, 313, 66, 42 }, "-1", lifeFont);
+    buttonInc0 = makeButton("buttonInc0", { 2, 356, 66, 42 }, "+1", lifeFont);
+    buttonInc1 = makeButton("buttonInc1", { 253, 356, 66, 42 }, "+1", lifeFont);
+    for (auto* button : { &buttonDec5Hp0, &buttonDec5Hp1, &buttonInc5Hp0, &buttonInc5Hp1, &buttonDec0, &buttonDec1,
+             &buttonInc0, &buttonInc1 })
+        (*button)->onTouchUpInside = [this](platform::Button& b) { changeHp(&b); };
+
+    buttonDice = makeButton("buttonDice", { 137, 313, 46, 42 }, "Dice", platform::Font::boldSystemFont(12));
+    buttonDice->onTouchUpInside = [this](platform::Button&) { doThrowDiceOnBtn(); };
+    buttonSwap = makeButton("buttonSwap", { 137, 361, 46, 42 }, "Swap", platform::Font::boldSystemFont(12));
+    buttonSwap->onTouchUpInside = [this](platform::Button& b) { swapButton(&b); };
+
+    // The bottom row is placed so that it stays clear of the layout for three
+    // or more players, which moves the log button and adds its own controls.
+    labelPoisonSwitch = makeCaption("labelPoisonSwitch", { 4, 402, 94, 18 }, "Poison");
+    switchPoison = std::make_unique<platform::Switch>(platform::Rect { 4, 422, 94, 27 });
+    switchPoison->setObjectName("switchPoison");
+    switchPoison->onValueChanged = [this](platform::Switch&) { HandlePoisonSwitch(); };
+    buttonLogView = makeButton("buttonLogView", { 151, 404, 50, 44 }, "Log", platform::Font::boldSystemFont(14));
+    buttonLogView->onTouchUpInside = [this](platform::Button& b) { handleLogButton(&b); };
+    // A tap starts the next round; holding the button starts a new game.
+    buttonReset = makeButton("buttonReset", { 254, 400, 64, 28 }, "Reset", platform::Font::boldSystemFont(12));
+    buttonReset->onTouchUpInside = [this](platform::Button&) { Reset(); };
+    buttonReset->onLongPress = [this](platform::Button&) { HardReset(); };
+    buttonFacebook = std::make_unique<platform::Button>(platform::Rect { 272, 431, 28, 28 },
+        platform::Button::Type::Custom);
+    buttonFacebook->setObjectName("buttonFacebook");
+    buttonFacebook->onTouchUpInside = [this](platform::Button& b) { handleFacebookBtn(&b); };
+
+    for (platform::View* v : std::initializer_list<platform::View*> { pelkLogo.get(), nameField0.get(),
+             nameField1.get(), labelPoison0.get(), labelPoison1.get(), buttonDec5Hp0.get(), buttonDec5Hp1.get(),
+             buttonInc5Hp0.get(), buttonInc5Hp1.get(), buttonDec0.get(), buttonDec1.get(), buttonInc0.get(),
+             buttonInc1.get(), buttonDice.get(), buttonSwap.get(), labelPoisonSwitch.get(), switchPoison.get(),
+             buttonLogView.get(), buttonReset.get(), buttonFacebook.get() })
+        root->addSubview(*v);
+
+    setView(std::move(root));
+}

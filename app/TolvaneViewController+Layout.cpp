@@ -1,0 +1,237 @@
+#include "TolvaneViewController.h"
+
+#include "platform/Console.h"
+#include "platform/ui/Animation.h"
+#include "platform/ui/Image.h"
+
+namespace {
+void place(const std::unique_ptr<platform::Button>& control, platform::Rect frame)
+{
+    if (control)
+        control->setFrame(frame);
+}
+
+template <typename T> void placeView(const std::unique_ptr<T>& control, platform::Rect frame)
+{
+    if (control)
+        control->setFrame(frame);
+}
+}
+
+bool TolvaneViewController::shouldAutorotateToInterfaceOrientation(int orientation)
+{
+    if (isLandscapeAtStart) {
+        adBannerAtLandscapePos();
+        return orientation == platform::OrientationLandscapeRight;
+    }
+    if (numPlayers >= 3)
+        return false;
+    if (platform::isLandscapeOrientation(orientation)) {
+        platform::Console::log("landscape");
+        adBannerAtLandscapePos();
+        return true;
+    }
+    if (platform::isPortraitOrientation(orientation)) {
+        placeView(bannerView_, { 0, 0, 320, 50 });
+        return true;
+    }
+    return false;
+}
+
+void TolvaneViewController::willAnimateSecondHalfOfRotationFromInterfaceOrientation(int, double)
+{
+    platform::Animation::begin("move buttons");
+    if (isPortrait())
+        applyPortraitLayout();
+    else
+        applyLandscapeLayout();
+    // Poison mode does not exist for more than two players; both tables would
+    // bring its switch back on screen.
+    if (numPlayers > 2) {
+        placeView(labelPoisonSwitch, { 9999, labelPoisonSwitch->frame().y, labelPoisonSwitch->frame().width,
+                                         labelPoisonSwitch->frame().height });
+        placeView(switchPoison,
+            { 9999, switchPoison->frame().y, switchPoison->frame().width, switchPoison->frame().height });
+    }
+    platform::Animation::commit();
+}
+
+bool TolvaneViewController::isPortrait() const
+{
+    return platform::isPortraitOrientation(interfaceOrientation());
+}
+
+void TolvaneViewController::adBannerAtLandscapePos()
+{
+    placeView(bannerView_, { 80, 250, 320, 50 });
+}
+
+void TolvaneViewController::applyPortraitLayout()
+{
+    place(buttonDice, { 137, 313, 46, 42 });
+    placeView(containerView, { 0, 83, 320, 216 });
+    placeView(picker, { 0, 0, 320, 216 });
+    place(buttonSwap, { 137, 361, 46, 42 });
+    placeView(logView, frontViewVisible ? platform::Rect { 9999, 0, 320, 216 } : platform::Rect { 0, 0, 320, 216 });
+    placeView(nameField0, { 0, 48, 160, 31 });
+    placeView(nameField1, { 160, 48, 160, 31 });
+    if (isShown5hp) {
+        place(buttonDec5Hp0, { 69, 313, 66, 42 });
+        place(buttonDec5Hp1, { 185, 313, 66, 42 });
+        place(buttonInc5Hp0, { 69, 356, 66, 42 });
+        place(buttonInc5Hp1, { 185, 356, 66, 42 });
+        place(buttonDec0, { 2, 313, 66, 42 });
+        place(buttonDec1, { 252, 313, 66, 42 });
+        place(buttonInc0, { 2, 356, 66, 42 });
+        place(buttonInc1, { 253, 356, 66, 42 });
+    } else {
+        remove5hpBtn();
+        setDoubleSize1hpBtn();
+    }
+    place(buttonReset, rectReset);
+    place(buttonLogView, rectHist);
+    place(buttonFacebook, rectFacebook);
+    placeView(pelkLogo, { 0, 0, 320, 48 });
+    placeView(labelPoison0, { 100, 296, 42, 21 });
+    placeView(labelPoison1, { 176, 296, 42, 21 });
+    placeView(labelPoisonSwitch, rectLblPoison);
+    placeView(switchPoison, rectSwiPoison);
+}
+
+void TolvaneViewController::applyLandscapeLayout()
+{
+    placeView(containerView, { 80, 0, 320, 216 });
+    placeView(picker, { 0, 0, 320, 216 });
+    placeView(logView,
+        frontViewVisible ? platform::Rect { 9999, 9999, 320, 216 } : platform::Rect { 0, 0, 320, 216 });
+    placeView(nameField0, { 0, 5, 80, 31 });
+    placeView(nameField1, { 400, 5, 80, 31 });
+    if (isShown5hp) {
+        place(buttonDec5Hp0, { 6, 45, 66, 42 });
+        place(buttonInc5Hp0, { 6, 174, 66, 42 });
+        place(buttonDec5Hp1, { 408, 45, 66, 42 });
+        place(buttonInc5Hp1, { 408, 174, 66, 42 });
+        place(buttonDec0, { 6, 88, 66, 42 });
+        place(buttonInc0, { 6, 131, 66, 42 });
+        place(buttonDec1, { 408, 88, 66, 42 });
+        place(buttonInc1, { 408, 131, 66, 42 });
+    } else {
+        remove5hpBtn();
+        setDoubleSize1hpBtnLandscape();
+    }
+    place(buttonDice, { 2, 253, 76, 43 });
+    place(buttonSwap, { 353, 219, 46, 30 });
+    place(buttonFacebook, { 307, 219, 30, 30 });
+    place(buttonLogView, { 421, 230, 46, 32 });
+    place(buttonReset, { 417, 276, 60, 20 });
+    placeView(pelkLogo, { 80, 250, 320, 48 });
+    placeView(labelPoison0, { 180, 219, 42, 21 });
+    placeView(labelPoison1, { 260, 219, 42, 21 });
+    placeView(labelPoisonSwitch, { 20, 219, 54, 33 });
+    placeView(switchPoison, { 80, 219, 94, 27 });
+}
+
+void TolvaneViewController::remove5hpBtn()
+{
+    place(buttonDec5Hp0, { 9999, 313, 66, 42 });
+    place(buttonDec5Hp1, { 9999, 313, 66, 42 });
+    place(buttonInc5Hp0, { 9999, 356, 66, 42 });
+    place(buttonInc5Hp1, { 9999, 356, 66, 42 });
+}
+
+void TolvaneViewController::setDoubleSize1hpBtn()
+{
+    place(buttonDec0, { 2, 313, 132, 42 });
+    place(buttonInc0, { 2, 356, 132, 42 });
+    place(buttonDec1, { 186, 313, 132, 42 });
+    place(buttonInc1, { 187, 356, 132, 42 });
+}
+
+void TolvaneViewController::setDoubleSize1hpBtnLandscape()
+{
+    place(buttonDec0, { 6, 46, 66, 84 });
+    place(buttonInc0, { 6, 131, 66, 84 });
+    place(buttonDec1, { 408, 46, 66, 84 });
+    place(buttonInc1, { 408, 131, 66, 84 });
+}
+
+void TolvaneViewController::SetButtonFontSize(float size, platform::Button& button)
+{
+    button.setFont(button.font().withSize(size));
+}
+
+void TolvaneViewController::buildLayoutForManyPlayers()
+{
+    const int n = numPlayers;
+    ar_lblRandom.clear();
+    for (int p = 2; p < n; ++p)
+        ar_pickerData.push_back(std::make_shared<LifeColumn>(30, 1));
+
+    place(buttonDec1, { 9999, 356, 66, 42 });
+    place(buttonInc1, { 9999, 356, 66, 42 });
+    place(buttonSwap, { 9999, 361, 46, 42 });
+    place(buttonDice, { 9999, 395, 66, 61 });
+    remove5hpBtn();
+    // Poison mode is for two players; its switch and caption leave the screen.
+    placeView(labelPoisonSwitch, { 9999, rectLblPoison.y, rectLblPoison.width, rectLblPoison.height });
+    placeView(switchPoison, { 9999, rectSwiPoison.y, rectSwiPoison.width, rectSwiPoison.height });
+
+    placeView(containerView, { 0, 138, 320, 216 });
+    placeView(picker, { 0, 0, 320, 216 });
+    place(buttonLogView, { 151, 402, 50, 50 });
+    place(buttonDec0, { 2, 395, 66, 61 });
+    place(buttonInc0, { 70, 395, 66, 61 });
+    buttonDec0->setTitle("All -1");
+    buttonInc0->setTitle("All +1");
+
+    buttonDiceAll = std::make_unique<platform::Button>(platform::Rect { 203, 402, 50, 50 },
+        platform::Button::Type::RoundedRect);
+    buttonDiceAll->setObjectName("dice");
+    buttonDiceAll->setTitle("Dice");
+    buttonDiceAll->onTouchUpInside = [this](platform::Button&) { doThrowDice(); };
+    auto white = platform::Image::named("whiteButton.png");
+    auto blue = platform::Image::named("blueButton.png");
+    buttonDiceAll->setBackgroundImage(white ? white->stretchable(12, 0) : nullptr, platform::ControlStateNormal);
+    buttonDiceAll->setBackgroundImage(blue ? blue->stretchable(12, 0) : nullptr, platform::ControlStateHighlighted);
+    view().addSubview(*buttonDiceAll);
+
+    const int w = 300 / n;
+    const int x0 = (w - 50) / 2 - 9;
+    constexpr float kQuarterTurn = 1.5708f;
+
+    nameField0->setFrame({ float(x0), 75, 84, 40 });
+    nameField1->setFrame({ float(w + x0), 75, 84, 40 });
+    for (platform::TextField* field : { nameField0.get(), nameField1.get() }) {
+        field->setTransformRotation(kQuarterTurn);
+        field->setContentHorizontalAlignment(platform::TextAlignment::Left);
+    }
+
+    for (int p = 0; p < n; ++p) {
+        auto label = std::make_unique<platform::Label>(platform::Rect { float(w * p + x0 + 20), 353, 40, 40 });
+        label->setObjectName("labelRandom" + std::to_string(p));
+        label->setTextAlignment(platform::TextAlignment::Center);
+        label->setBackgroundColor(platform::Color::clear());
+        view().addSubview(*label);
+        ar_lblRandom.push_back(std::move(label));
+    }
+
+    static const char* const kDefaultNames[] = { "Orrin", "Ajani", "Liliana", "Chandra" };
+    extraNameFields.clear();
+    for (int p = 2; p < n; ++p) {
+        const int i = p - 2;
+        auto field = std::make_unique<platform::TextField>(platform::Rect { float(w * p + x0), 75, 84, 40 });
+        field->setObjectName("nameField" + std::to_string(p));
+        field->setBorderStyle(nameField0->borderStyle());
+        field->setFont(nameField0->font());
+        field->setClearButtonMode(nameField0->clearButtonMode());
+        field->setKeyboardAppearance(nameField0->keyboardAppearance());
+        field->setReturnKeyType(nameField0->returnKeyType());
+        field->setAdjustsFontSizeToFitWidth(true);
+        field->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+        field->setText(i < 4 ? kDefaultNames[i] : "");
+        field->setTransformRotation(kQuarterTurn);
+        view().addSubview(*field);
+        ar_nameField.push_back(field.get());
+        extraNameFields.push_back(std::move(field));
+    }
+}
