@@ -77,6 +77,7 @@ public:
     enum class ClearButtonMode { Never, WhileEditing, UnlessEditing, Always };
     TextField();
     explicit TextField(Rect frame);
+    ~TextField() override;
 
     // Every set, by the program or by the user, makes a new name value, so two
     // sets of the same text give values of different identity.
@@ -99,6 +100,8 @@ public:
     void setAdjustsFontSizeToFitWidth(bool);
     bool adjustsFontSizeToFitWidth() const;
     void setMinimumFontSize(float);
+    // The size the text is drawn at: the font's, or smaller when shrinking to fit.
+    float displayedFontSize() const;
     void setContentHorizontalAlignment(TextAlignment);
     TextAlignment contentHorizontalAlignment() const;
     void setPlaceholder(const std::string&);

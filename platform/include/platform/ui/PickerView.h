@@ -57,6 +57,13 @@ public:
 
     // A user turns wheel `component` to `row` and lets it rest.
     void simulateUserSelect(int row, int component);
+    // Real input events sent to the wheel: a drag by dy points (press, moves,
+    // release; upward is negative and turns to higher rows), and mouse-wheel
+    // notches (positive turns to higher rows), which rest after a short pause.
+    void simulateDrag(int component, float dy);
+    void simulateWheel(int component, int notches);
+    // How long the wheel waits after the last mouse-wheel notch before it rests.
+    static constexpr double kWheelRestSeconds = 0.25;
 };
 
 }

@@ -1,0 +1,163 @@
+#include "QtConvert.h"
+#include "ViewImpl.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace platform {
+
+namespace {
+// Alerts on screen, oldest first; non-owning. Each removes itself when it goes.
+std::vector<AlertView*>& shownAlerts()
+{
+    static std::vector<AlertView*> alerts;
+    return alerts;
+}
+// Set while a toolkit button of an alert is delivering its click: the overlay
+// holding that button must then be deleted later, not under its feet.
+int clicksInProgress = 0;
+
+class Dimmer final : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), QColor(0, 0, 0, 110));
+    }
+};
+}
+
+struct AlertView::Impl {
+    QPointer<QWidget> overlay;
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+};
+
+AlertView::AlertView(std::string title, std::string message, std::string cancelButtonTitle,
+    std::vector<std::string> otherButtonTitles)
+    : title_(std::move(title)), message_(std::move(message)), impl_(std::make_unique<Impl>())
+{
+    buttons_.push_back(std::move(cancelButtonTitle));
+    for (auto& t : otherButtonTitles)
+        buttons_.push_back(std::move(t));
+}
+
+AlertView::~AlertView()
+{
+    *impl_->alive = false;
+    dismiss();
+}
+
+void AlertView::show()
+{
+    if (visible_)
+        return;
+    visible_ = true;
+    shownAlerts().push_back(this);
+
+    Window* key = Application::shared().keyWindow();
+    QWidget* host = key ? key->impl().widget : nullptr;
+    auto* overlay = new Dimmer(host);
+    impl_->overlay = overlay;
+    QSize size = host ? host->size() : QSize(320, 480);
+    overlay->setGeometry(0, 0, size.width(), size.height());
+
+    auto* box = new QFrame(overlay);
+    box->setAutoFillBackground(true);
+    QPalette pal = box->palette();
+    pal.setColor(QPalette::Window, QColor(28, 48, 98));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    box->setPalette(pal);
+    box->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(box);
+    auto addText = [&](const std::string& text, bool bold) {
+        if (text.empty())
+            return;
+        auto* l = new QLabel(qtui::toQString(text), box);
+        l->setWordWrap(true);
+        l->setAlignment(Qt::AlignCenter);
+        l->setFont(qtui::toQFont(bold ? Font::boldSystemFont(17) : Font::systemFont(15)));
+        l->setPalette(pal);
+        layout->addWidget(l);
+    };
+    addText(title_, true);
+    addText(message_, false);
+    // Two buttons side by side, more stacked, the cancel button last, as the
+    // phone shows them.
+    std::vector<int> order;
+    for (int i = 1; i < int(buttons_.size()); ++i)
+        order.push_back(i);
+    if (buttons_.size() > 2)
+        order.push_back(0);
+    else
+        order.insert(order.begin(), 0);
+    QBoxLayout* row = buttons_.size() > 2 ? static_cast<QBoxLayout*>(new QVBoxLayout)
+                                          : static_cast<QBoxLayout*>(new QHBoxLayout);
+    layout->addLayout(row);
+    for (int i : order) {
+        if (buttons_[size_t(i)].empty())
+            continue;
+        auto* b = new QPushButton(qtui::toQString(buttons_[size_t(i)]), box);
+        b->setObjectName(QStringLiteral("alertButton%1").arg(i));
+        QObject::connect(b, &QPushButton::clicked, b, [this, i] {
+            ++clicksInProgress;
+            simulateButtonPress(i);
+            --clicksInProgress;
+        });
+        row->addWidget(b);
+    }
+    int boxW = std::min(284, size.width() - 20);
+    box->setFixedWidth(std::max(100, boxW));
+    box->adjustSize();
+    box->move((size.width() - box->width()) / 2, (size.height() - box->height()) / 2);
+    overlay->show();
+    overlay->raise();
+}
+
+void AlertView::dismiss()
+{
+    if (!visible_)
+        return;
+    visible_ = false;
+    auto& v = shownAlerts();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    if (QWidget* o = impl_->overlay) {
+        impl_->overlay = nullptr;
+        o->hide();
+        if (clicksInProgress > 0)
+            o->deleteLater();
+        else
+            delete o;
+    }
+}
+
+void AlertView::simulateButtonPress(int index)
+{
+    if (!visible_ || index < 0 || index >= int(buttons_.size()))
+        return;
+    auto alive = impl_->alive;
+    if (onClickedButton) {
+        auto handler = onClickedButton;
+        handler(*this, index);
+    }
+    // The delegate may have destroyed the alert; then it is already gone.
+    if (*alive)
+        dismiss();
+}
+
+AlertView* AlertView::current()
+{
+    auto& v = shownAlerts();
+    return v.empty() ? nullptr : v.back();
+}
+
+}

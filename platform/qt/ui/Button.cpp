@@ -1,0 +1,268 @@
+#include "ImageImpl.h"
+#include "QtConvert.h"
+#include "ViewImpl.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Image.h"
+#include <QApplication>
+#include <QMouseEvent>
+#include <map>
+
+namespace platform {
+
+namespace {
+constexpr double kLongPressSeconds = 0.8;
+
+struct ButtonImpl;
+
+class ButtonWidget final : public BaseWidget {
+public:
+    ButtonImpl* button = nullptr; // non-owning; cleared before the Impl goes away
+
+protected:
+    void paintContent(QPainter& painter, const QRectF& r) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+struct ButtonImpl final : View::Impl {
+    explicit ButtonImpl(Button::Type t) : View::Impl(new ButtonWidget), type(t)
+    {
+        static_cast<ButtonWidget*>(widget)->button = this;
+        if (type == Button::Type::RoundedRect) {
+            titleColors[ControlStateNormal] = Color::buttonTitle();
+            titleColors[ControlStateHighlighted] = Color::white();
+        } else {
+            titleColors[ControlStateNormal] = Color::white();
+        }
+        font = Font::boldSystemFont(15);
+    }
+    ~ButtonImpl() override
+    {
+        if (auto* w = static_cast<ButtonWidget*>(widget))
+            w->button = nullptr;
+        releaseWidget();
+    }
+
+    template <class T>
+    static T pick(const std::map<unsigned, T>& m, unsigned state, T none)
+    {
+        auto it = m.find(state);
+        if (it != m.end())
+            return it->second;
+        it = m.find(ControlStateNormal);
+        return it != m.end() ? it->second : none;
+    }
+    unsigned currentState() const
+    {
+        if (!enabled)
+            return ControlStateDisabled;
+        if (highlighted)
+            return ControlStateHighlighted;
+        return ControlStateNormal;
+    }
+
+    Button* owner() const { return static_cast<Button*>(self); }
+
+    Button::Type type;
+    std::map<unsigned, std::string> titles;
+    std::map<unsigned, Color> titleColors;
+    std::map<unsigned, std::shared_ptr<const Image>> backgrounds;
+    std::map<unsigned, std::shared_ptr<const Image>> images;
+    Font font;
+    bool highlighted = false;
+    bool longPressed = false;
+    bool pressing = false;
+    std::unique_ptr<Timer> longPressTimer;
+    // Watches for the button being destroyed by its own action.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+};
+
+void ButtonWidget::paintContent(QPainter& painter, const QRectF& r)
+{
+    if (!button)
+        return;
+    unsigned state = button->currentState();
+    auto bg = ButtonImpl::pick<std::shared_ptr<const Image>>(button->backgrounds, state, nullptr);
+    if (bg) {
+        qtui::drawImage(painter, r, *bg);
+    } else if (button->type == Button::Type::RoundedRect) {
+        painter.setPen(QPen(QColor(120, 120, 128), 1));
+        painter.setBrush(button->highlighted ? QColor(30, 100, 230) : QColor(255, 255, 255));
+        painter.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 9, 9);
+    }
+    auto img = ButtonImpl::pick<std::shared_ptr<const Image>>(button->images, state, nullptr);
+    std::string title = ButtonImpl::pick<std::string>(button->titles, state, {});
+    QRectF textRect = r;
+    if (img) {
+        QSizeF sz(img->size().width, img->size().height);
+        double x = title.empty() ? r.center().x() - sz.width() / 2 : r.left() + 4;
+        QRectF ir(QPointF(x, r.center().y() - sz.height() / 2), sz);
+        qtui::drawImage(painter, ir, *img);
+        if (!title.empty())
+            textRect.setLeft(ir.right() + 2);
+    }
+    if (!title.empty()) {
+        Color c = ButtonImpl::pick<Color>(button->titleColors, state, Color::black());
+        if (!button->enabled && !button->titleColors.count(ControlStateDisabled))
+            c.alpha *= 0.5f;
+        painter.setPen(qtui::toQColor(c));
+        painter.setFont(qtui::toQFont(button->font));
+        painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, qtui::toQString(title));
+    }
+}
+
+void ButtonWidget::mousePressEvent(QMouseEvent* e)
+{
+    if (!button || !button->enabled || e->button() != Qt::LeftButton)
+        return;
+    button->highlighted = true;
+    button->longPressed = false;
+    button->pressing = true;
+    ButtonImpl* b = button;
+    button->longPressTimer = Timer::schedule(kLongPressSeconds, false, [b](Timer&) {
+        // The timer is running its own callback, and the action may destroy
+        // the button that owns it: keep the timer alive until the next turn.
+        std::shared_ptr<Timer> keep(std::move(b->longPressTimer));
+        RunLoop::main().post([keep] { });
+        b->longPressed = true;
+        b->highlighted = false;
+        if (b->widget)
+            b->widget->update();
+        Button* owner = b->owner();
+        if (owner->onLongPress) {
+            auto action = owner->onLongPress;
+            action(*owner);
+        }
+    });
+    update();
+}
+
+void ButtonWidget::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!button || !button->pressing)
+        return;
+    bool inside = rect().contains(e->position().toPoint());
+    if (inside != button->highlighted) {
+        button->highlighted = inside;
+        update();
+    }
+}
+
+void ButtonWidget::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (!button || !button->pressing)
+        return;
+    button->pressing = false;
+    button->longPressTimer.reset();
+    bool wasLong = button->longPressed;
+    button->highlighted = false;
+    button->longPressed = false;
+    update();
+    if (wasLong || !button->enabled || !rect().contains(e->position().toPoint()))
+        return;
+    Button* owner = button->owner();
+    if (owner->onTouchUpInside) {
+        // The action may destroy the button: nothing of it is touched after.
+        auto action = owner->onTouchUpInside;
+        action(*owner);
+    }
+}
+
+ButtonImpl& bimpl(const Button& b) { return static_cast<ButtonImpl&>(b.impl()); }
+
+void sendMouse(QWidget* w, QEvent::Type type)
+{
+    QPointF p(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent ev(type, p, w->mapToGlobal(p), Qt::LeftButton,
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
+}
+}
+
+Button::Button(Type type) : Button(Rect {}, type) { }
+
+Button::Button(Rect frame, Type type) : Control(std::make_unique<ButtonImpl>(type))
+{
+    setFrame(frame);
+}
+
+Button::~Button() { *bimpl(*this).alive = false; }
+
+void Button::setTitle(const std::string& title, ControlState state)
+{
+    bimpl(*this).titles[state] = title;
+    impl().widget->update();
+}
+std::string Button::title(ControlState state) const
+{
+    return ButtonImpl::pick<std::string>(bimpl(*this).titles, state, {});
+}
+void Button::setTitleColor(Color color, ControlState state)
+{
+    bimpl(*this).titleColors[state] = color;
+    impl().widget->update();
+}
+Color Button::titleColor(ControlState state) const
+{
+    return ButtonImpl::pick<Color>(bimpl(*this).titleColors, state, Color::black());
+}
+void Button::setBackgroundImage(std::shared_ptr<const Image> image, ControlState state)
+{
+    auto& m = bimpl(*this).backgrounds;
+    if (image)
+        m[state] = std::move(image);
+    else
+        m.erase(state);
+    impl().widget->update();
+}
+std::shared_ptr<const Image> Button::backgroundImage(ControlState state) const
+{
+    return ButtonImpl::pick<std::shared_ptr<const Image>>(bimpl(*this).backgrounds, state, nullptr);
+}
+void Button::setImage(std::shared_ptr<const Image> image, ControlState state)
+{
+    auto& m = bimpl(*this).images;
+    if (image)
+        m[state] = std::move(image);
+    else
+        m.erase(state);
+    impl().widget->update();
+}
+std::shared_ptr<const Image> Button::image(ControlState state) const
+{
+    return ButtonImpl::pick<std::shared_ptr<const Image>>(bimpl(*this).images, state, nullptr);
+}
+void Button::setFont(const Font& font)
+{
+    bimpl(*this).font = font;
+    impl().widget->update();
+}
+Font Button::font() const { return bimpl(*this).font; }
+
+void Button::simulateTap()
+{
+    if (!isEnabled())
+        return;
+    QWidget* w = impl().widget;
+    auto alive = bimpl(*this).alive;
+    sendMouse(w, QEvent::MouseButtonPress);
+    if (*alive)
+        sendMouse(w, QEvent::MouseButtonRelease);
+}
+
+void Button::simulateLongPress()
+{
+    if (!isEnabled())
+        return;
+    QWidget* w = impl().widget;
+    auto alive = bimpl(*this).alive;
+    sendMouse(w, QEvent::MouseButtonPress);
+    if (*alive && bimpl(*this).longPressTimer)
+        bimpl(*this).longPressTimer->fire();
+    if (*alive)
+        sendMouse(w, QEvent::MouseButtonRelease);
+}
+
+}

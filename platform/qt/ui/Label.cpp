@@ -1,0 +1,96 @@
+#include "QtConvert.h"
+#include "TextDrawing.h"
+#include "ViewImpl.h"
+#include "platform/ui/Controls.h"
+
+namespace platform {
+
+namespace {
+struct LabelImpl;
+
+class LabelWidget final : public BaseWidget {
+public:
+    LabelImpl* label = nullptr; // non-owning; cleared before the Impl goes away
+
+protected:
+    void paintContent(QPainter& painter, const QRectF& r) override;
+};
+
+struct LabelImpl final : View::Impl {
+    LabelImpl() : View::Impl(new LabelWidget)
+    {
+        static_cast<LabelWidget*>(widget)->label = this;
+        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    ~LabelImpl() override
+    {
+        if (widget)
+            static_cast<LabelWidget*>(widget)->label = nullptr;
+        releaseWidget();
+    }
+    std::string text;
+    Color color = Color::darkText();
+    TextAlignment alignment = TextAlignment::Left;
+    Font font = Font::systemFont(17);
+    bool adjusts = false;
+    int lines = 1;
+};
+
+void LabelWidget::paintContent(QPainter& painter, const QRectF& r)
+{
+    if (!label || label->text.empty())
+        return;
+    QString text = qtui::toQString(label->text);
+    float size = label->font.size;
+    if (label->adjusts && label->lines == 1)
+        size = qtui::fittedFontSize(label->font, text, r.width(), 6);
+    painter.setFont(qtui::toQFont(label->font, size));
+    painter.setPen(qtui::toQColor(label->color));
+    int flags = int(qtui::toQtAlignment(label->alignment)) | Qt::AlignVCenter;
+    if (label->lines != 1)
+        flags |= Qt::TextWordWrap;
+    painter.drawText(r, flags, text);
+}
+
+LabelImpl& limpl(const Label& l) { return static_cast<LabelImpl&>(l.impl()); }
+}
+
+Label::Label() : Label(Rect {}) { }
+Label::Label(Rect frame) : View(std::make_unique<LabelImpl>()) { setFrame(frame); }
+
+void Label::setText(const std::string& text)
+{
+    limpl(*this).text = text;
+    impl().widget->update();
+}
+const std::string& Label::text() const { return limpl(*this).text; }
+void Label::setTextColor(Color c)
+{
+    limpl(*this).color = c;
+    impl().widget->update();
+}
+Color Label::textColor() const { return limpl(*this).color; }
+void Label::setTextAlignment(TextAlignment a)
+{
+    limpl(*this).alignment = a;
+    impl().widget->update();
+}
+TextAlignment Label::textAlignment() const { return limpl(*this).alignment; }
+void Label::setFont(const Font& f)
+{
+    limpl(*this).font = f;
+    impl().widget->update();
+}
+Font Label::font() const { return limpl(*this).font; }
+void Label::setAdjustsFontSizeToFitWidth(bool a)
+{
+    limpl(*this).adjusts = a;
+    impl().widget->update();
+}
+void Label::setNumberOfLines(int n)
+{
+    limpl(*this).lines = n < 0 ? 0 : n;
+    impl().widget->update();
+}
+
+}

@@ -1,0 +1,410 @@
+#include "QtConvert.h"
+#include "ViewImpl.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/PickerView.h"
+#include <QApplication>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+// A data source answering nonsense (a million wheels) must not take the
+// program down with it.
+constexpr int kMaxComponents = 64;
+constexpr double kDragThreshold = 4;
+
+struct PickerImpl;
+
+class PickerWidget final : public BaseWidget {
+public:
+    PickerImpl* picker = nullptr; // non-owning; cleared before the Impl goes away
+
+protected:
+    void paintContent(QPainter& painter, const QRectF& r) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+};
+
+struct PickerImpl final : View::Impl {
+    PickerImpl() : View::Impl(new PickerWidget) { static_cast<PickerWidget*>(widget)->picker = this; }
+    ~PickerImpl() override
+    {
+        wheelRest.reset();
+        if (widget)
+            static_cast<PickerWidget*>(widget)->picker = nullptr;
+        releaseWidget();
+    }
+
+    PickerView& owner() const { return *static_cast<PickerView*>(self); }
+
+    int askComponents()
+    {
+        int n = dataSource ? dataSource->numberOfComponentsInPickerView(owner()) : 0;
+        return std::clamp(n, 0, kMaxComponents);
+    }
+    int askRows(int k) { return dataSource ? std::max(0, dataSource->numberOfRowsInComponent(owner(), k)) : 0; }
+
+    void ensureLoaded()
+    {
+        if (!loaded)
+            reloadAll();
+    }
+    void reloadAll()
+    {
+        loaded = true;
+        int n = askComponents();
+        // New components start at row 0; existing ones keep their row.
+        counts.resize(size_t(n), 0);
+        selected.resize(size_t(n), 0);
+        for (int k = 0; k < n && k < int(counts.size()); ++k)
+            reload(k);
+    }
+    void reload(int k)
+    {
+        if (k < 0 || k >= int(counts.size()))
+            return;
+        int rows = askRows(k);
+        // The data source may have reloaded us meanwhile.
+        if (k >= int(counts.size()))
+            return;
+        counts[size_t(k)] = rows;
+        selected[size_t(k)] = std::clamp(selected[size_t(k)], 0, std::max(0, rows - 1));
+        if (dragComponent == k)
+            dragComponent = -1;
+        if (widget)
+            widget->update();
+    }
+    bool valid(int k) const { return k >= 0 && k < int(counts.size()); }
+
+    float rowHeight(int k)
+    {
+        float h = delegate ? delegate->rowHeightForComponent(owner(), k) : 44;
+        return std::isfinite(h) ? std::clamp(h, 4.0f, 500.0f) : 44.0f;
+    }
+    int componentAt(double x) const
+    {
+        if (counts.empty() || frame.width <= 0)
+            return -1;
+        int k = int(x / (double(frame.width) / double(counts.size())));
+        return valid(k) ? k : -1;
+    }
+
+    // The wheel has come to rest on `row`: select it and tell the delegate.
+    // The delegate may destroy the picker, so this is the last thing done.
+    void settle(int k, int row)
+    {
+        if (!valid(k) || counts[size_t(k)] == 0)
+            return;
+        row = std::clamp(row, 0, counts[size_t(k)] - 1);
+        selected[size_t(k)] = row;
+        if (widget)
+            widget->update();
+        if (delegate)
+            delegate->didSelectRow(owner(), row, k);
+    }
+
+    PickerViewDataSource* dataSource = nullptr; // non-owning
+    PickerViewDelegate* delegate = nullptr;     // non-owning
+    bool loaded = false;
+    std::vector<int> counts;
+    std::vector<int> selected;
+
+    int dragComponent = -1;
+    double dragStartY = 0, dragStartPos = 0, dragPos = 0;
+    bool dragMoved = false;
+    double wheelRemainder = 0;
+    int wheelComponent = -1;
+    std::unique_ptr<Timer> wheelRest;
+};
+
+const Label* findLabel(const View& v)
+{
+    if (auto* l = dynamic_cast<const Label*>(&v))
+        return l;
+    for (const View* c : v.subviews())
+        if (const Label* l = findLabel(*c))
+            return l;
+    return nullptr;
+}
+
+void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
+{
+    if (!picker)
+        return;
+    picker->ensureLoaded();
+    PickerImpl* p = picker;
+    painter.fillRect(r, QColor(40, 42, 50));
+    int n = int(p->counts.size());
+    if (n == 0)
+        return;
+    double colW = r.width() / n;
+    double mid = r.height() / 2;
+    for (int k = 0; k < n && picker; ++k) {
+        QRectF col(r.left() + k * colW + 3, r.top() + 6, colW - 6, r.height() - 12);
+        painter.fillRect(col, Qt::white);
+        double rowH = p->rowHeight(k);
+        double pos = p->dragComponent == k ? p->dragPos : p->selected[size_t(k)];
+        int first = std::max(0, int(std::floor(pos - mid / rowH)) - 1);
+        int last = std::min(p->counts[size_t(k)] - 1, int(std::ceil(pos + mid / rowH)) + 1);
+        painter.save();
+        painter.setClipRect(col);
+        for (int row = first; row <= last; ++row) {
+            double cy = mid + (row - pos) * rowH;
+            QRectF cell(col.left(), cy - rowH / 2, col.width(), rowH);
+            std::unique_ptr<View> rowView;
+            if (p->delegate)
+                rowView = p->delegate->viewForRow(p->owner(), row, k, nullptr);
+            if (!picker)
+                break;
+            if (rowView && rowView->impl().widget) {
+                Rect f = rowView->frame();
+                QSize sz(std::max(1, int(std::lround(f.width > 0 ? f.width : cell.width()))),
+                    std::max(1, int(std::lround(f.height > 0 ? f.height : rowH))));
+                if (f.width <= 0 || f.height <= 0)
+                    rowView->setFrame({ 0, 0, float(sz.width()), float(sz.height()) });
+                QPixmap pm(sz);
+                pm.fill(Qt::transparent);
+                rowView->impl().widget->render(&pm, QPoint(), QRegion(), QWidget::DrawChildren);
+                painter.drawPixmap(QPointF(cell.center().x() - sz.width() / 2.0, cell.center().y() - sz.height() / 2.0), pm);
+            } else {
+                std::string title = p->delegate ? p->delegate->titleForRow(p->owner(), row, k) : std::string();
+                if (!picker)
+                    break;
+                QFont f = qtui::toQFont(Font::boldSystemFont(20));
+                painter.setFont(f);
+                painter.setPen(Qt::black);
+                painter.drawText(cell, Qt::AlignCenter, qtui::toQString(title));
+            }
+        }
+        painter.restore();
+        if (!picker)
+            return;
+        // Shading of the turning drum.
+        QLinearGradient g(col.topLeft(), col.bottomLeft());
+        g.setColorAt(0, QColor(0, 0, 0, 150));
+        g.setColorAt(0.35, QColor(0, 0, 0, 0));
+        g.setColorAt(0.65, QColor(0, 0, 0, 0));
+        g.setColorAt(1, QColor(0, 0, 0, 150));
+        painter.fillRect(col, g);
+    }
+    if (!picker)
+        return;
+    double bandH = p->rowHeight(0);
+    QRectF band(r.left(), mid - bandH / 2, r.width(), bandH);
+    painter.setPen(QPen(QColor(100, 110, 150), 1));
+    painter.setBrush(QColor(140, 150, 220, 70));
+    painter.drawRect(band);
+}
+
+void PickerWidget::mousePressEvent(QMouseEvent* e)
+{
+    if (!picker || !picker->interaction || e->button() != Qt::LeftButton)
+        return;
+    picker->ensureLoaded();
+    QPointF pt = toViewPoint(e->position());
+    int k = picker->componentAt(pt.x());
+    if (k < 0 || picker->counts[size_t(k)] == 0)
+        return;
+    picker->dragComponent = k;
+    picker->dragStartY = pt.y();
+    picker->dragStartPos = picker->dragPos = picker->selected[size_t(k)];
+    picker->dragMoved = false;
+}
+
+void PickerWidget::mouseMoveEvent(QMouseEvent* e)
+{
+    if (!picker || picker->dragComponent < 0)
+        return;
+    int k = picker->dragComponent;
+    double dy = toViewPoint(e->position()).y() - picker->dragStartY;
+    if (std::abs(dy) >= kDragThreshold)
+        picker->dragMoved = true;
+    double maxPos = std::max(0, picker->counts[size_t(k)] - 1);
+    picker->dragPos = std::clamp(picker->dragStartPos - dy / picker->rowHeight(k), -0.4, maxPos + 0.4);
+    update();
+}
+
+void PickerWidget::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (!picker || picker->dragComponent < 0)
+        return;
+    int k = picker->dragComponent;
+    picker->dragComponent = -1;
+    QPointF pt = toViewPoint(e->position());
+    int row;
+    if (picker->dragMoved) {
+        double dy = pt.y() - picker->dragStartY;
+        row = int(std::lround(picker->dragStartPos - dy / picker->rowHeight(k)));
+    } else {
+        // A tap on a row above or below the band turns the wheel to it.
+        double offset = (pt.y() - picker->frame.height / 2.0) / picker->rowHeight(k);
+        row = int(std::lround(picker->dragStartPos + offset));
+        if (row == picker->selected[size_t(k)]) {
+            update();
+            return;
+        }
+    }
+    picker->settle(k, row);
+}
+
+void PickerWidget::wheelEvent(QWheelEvent* e)
+{
+    if (!picker || !picker->interaction)
+        return;
+    picker->ensureLoaded();
+    int k = picker->componentAt(toViewPoint(e->position()).x());
+    if (k < 0 || picker->counts[size_t(k)] == 0)
+        return;
+    if (k != picker->wheelComponent)
+        picker->wheelRemainder = 0;
+    picker->wheelComponent = k;
+    // Turning the mouse wheel towards the user moves down the list.
+    picker->wheelRemainder += -e->angleDelta().y() / 120.0;
+    int steps = int(picker->wheelRemainder);
+    picker->wheelRemainder -= steps;
+    int& sel = picker->selected[size_t(k)];
+    sel = std::clamp(sel + steps, 0, picker->counts[size_t(k)] - 1);
+    update();
+    e->accept();
+    PickerImpl* p = picker;
+    p->wheelRest = Timer::schedule(PickerView::kWheelRestSeconds, false, [p](Timer&) {
+        // The timer runs its own callback and the delegate may destroy the
+        // picker that owns it: keep it alive until the next turn.
+        std::shared_ptr<Timer> keep(std::move(p->wheelRest));
+        RunLoop::main().post([keep] { });
+        int comp = p->wheelComponent;
+        p->wheelComponent = -1;
+        p->wheelRemainder = 0;
+        if (p->valid(comp))
+            p->settle(comp, p->selected[size_t(comp)]);
+    });
+}
+
+PickerImpl& pimpl(const PickerView& v) { return static_cast<PickerImpl&>(v.impl()); }
+}
+
+PickerView::PickerView() : PickerView(Rect { 0, 0, 320, 216 }) { }
+PickerView::PickerView(Rect frame) : View(std::make_unique<PickerImpl>()) { setFrame(frame); }
+PickerView::~PickerView() = default;
+
+void PickerView::setDataSource(PickerViewDataSource* dataSource)
+{
+    pimpl(*this).dataSource = dataSource;
+    pimpl(*this).loaded = false;
+    impl().widget->update();
+}
+void PickerView::setDelegate(PickerViewDelegate* delegate)
+{
+    pimpl(*this).delegate = delegate;
+    impl().widget->update();
+}
+PickerViewDataSource* PickerView::dataSource() const { return pimpl(*this).dataSource; }
+PickerViewDelegate* PickerView::delegate() const { return pimpl(*this).delegate; }
+
+int PickerView::numberOfComponents() const
+{
+    pimpl(*this).ensureLoaded();
+    return int(pimpl(*this).counts.size());
+}
+
+int PickerView::numberOfRowsInComponent(int component) const
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    return p.valid(component) ? p.counts[size_t(component)] : 0;
+}
+
+// An empty wheel has no selection, like a component that does not exist.
+int PickerView::selectedRowInComponent(int component) const
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    if (!p.valid(component) || p.counts[size_t(component)] == 0)
+        return -1;
+    return p.selected[size_t(component)];
+}
+
+void PickerView::selectRow(int row, int component, bool)
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    if (!p.valid(component) || p.counts[size_t(component)] == 0)
+        return;
+    p.selected[size_t(component)] = std::clamp(row, 0, p.counts[size_t(component)] - 1);
+    if (p.dragComponent == component)
+        p.dragComponent = -1;
+    impl().widget->update();
+}
+
+void PickerView::reloadComponent(int component)
+{
+    auto& p = pimpl(*this);
+    if (!p.loaded) {
+        p.reloadAll();
+        return;
+    }
+    p.reload(component);
+}
+
+void PickerView::reloadAllComponents() { pimpl(*this).reloadAll(); }
+
+std::string PickerView::textForRow(int row, int component)
+{
+    auto& p = pimpl(*this);
+    if (!p.delegate)
+        return {};
+    if (auto v = p.delegate->viewForRow(*this, row, component, nullptr))
+        if (const Label* l = findLabel(*v))
+            return l->text();
+    return p.delegate->titleForRow(*this, row, component);
+}
+
+void PickerView::simulateUserSelect(int row, int component)
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    p.settle(component, row);
+}
+
+void PickerView::simulateDrag(int component, float dy)
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    if (!p.valid(component))
+        return;
+    QWidget* w = impl().widget;
+    double colW = double(frame().width) / double(p.counts.size());
+    QPointF start((component + 0.5) * colW, frame().height / 2.0);
+    auto send = [w](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
+        QMouseEvent ev(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(w, &ev);
+    };
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+    send(QEvent::MouseMove, start + QPointF(0, dy / 2.0), Qt::LeftButton);
+    send(QEvent::MouseMove, start + QPointF(0, dy), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, start + QPointF(0, dy), Qt::NoButton); // may destroy us
+}
+
+void PickerView::simulateWheel(int component, int notches)
+{
+    auto& p = pimpl(*this);
+    p.ensureLoaded();
+    if (!p.valid(component) || notches == 0)
+        return;
+    QWidget* w = impl().widget;
+    double colW = double(frame().width) / double(p.counts.size());
+    QPointF at((component + 0.5) * colW, frame().height / 2.0);
+    QWheelEvent ev(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
+        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &ev);
+}
+
+}

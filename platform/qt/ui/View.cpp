@@ -1,0 +1,329 @@
+#include "ViewImpl.h"
+#include "QtConvert.h"
+#include "platform/ui/Controls.h"
+#include <QPaintEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+
+// The on-screen box of a frame turned about its centre.
+QRect turnedBox(Rect f, float radians)
+{
+    double w = std::max(0.0f, f.width), h = std::max(0.0f, f.height);
+    double c = std::abs(std::cos(double(radians))), s = std::abs(std::sin(double(radians)));
+    double bw = w * c + h * s, bh = w * s + h * c;
+    double cx = double(f.x) + w / 2, cy = double(f.y) + h / 2;
+    auto clampInt = [](double v) {
+        if (!std::isfinite(v))
+            return 0;
+        return int(std::lround(std::clamp(v, -1.0e6, 1.0e6)));
+    };
+    int x = clampInt(cx - bw / 2), y = clampInt(cy - bh / 2);
+    return QRect(x, y, std::max(0, clampInt(bw)), std::max(0, clampInt(bh)));
+}
+}
+
+// ---- Impl
+
+View::Impl::Impl(QWidget* w) : widget(w)
+{
+    if (auto* b = dynamic_cast<BaseWidget*>(widget))
+        b->impl = this;
+}
+
+View::Impl::~Impl() { releaseWidget(); }
+
+void View::Impl::releaseWidget()
+{
+    if (!widget)
+        return;
+    if (auto* b = dynamic_cast<BaseWidget*>(widget))
+        b->impl = nullptr;
+    QWidget* w = widget;
+    widget = nullptr;
+    delete w;
+}
+
+void View::Impl::applyGeometry()
+{
+    if (!widget)
+        return;
+    if (rotation == 0 || topLevel) {
+        auto r = turnedBox(frame, 0);
+        if (topLevel)
+            widget->setFixedSize(r.size()); // the phone screen does not resize
+        else
+            widget->setGeometry(r);
+    } else {
+        widget->setGeometry(turnedBox(frame, rotation));
+    }
+    widget->update();
+}
+
+void View::Impl::applyVisibility()
+{
+    if (!widget)
+        return;
+    bool want = !hidden && alpha > 0.01f;
+    if (widget->parentWidget() || (topLevel && topLevelShown))
+        widget->setVisible(want);
+}
+
+void View::Impl::backgroundChanged()
+{
+    if (widget)
+        widget->update();
+}
+
+// ---- BaseWidget
+
+BaseWidget::BaseWidget(QWidget* parent) : QWidget(parent) { }
+
+QTransform BaseWidget::contentTransform() const
+{
+    QTransform t;
+    if (!impl || impl->rotation == 0)
+        return t;
+    t.translate(width() / 2.0, height() / 2.0);
+    t.rotateRadians(impl->rotation);
+    t.translate(-impl->frame.width / 2.0, -impl->frame.height / 2.0);
+    return t;
+}
+
+QPointF BaseWidget::toViewPoint(QPointF p) const
+{
+    bool ok = true;
+    QTransform inv = contentTransform().inverted(&ok);
+    return ok ? inv.map(p) : p;
+}
+
+void BaseWidget::paintEvent(QPaintEvent*)
+{
+    if (!impl)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setOpacity(std::clamp(impl->alpha, 0.0f, 1.0f));
+    painter.setTransform(contentTransform());
+    QRectF content(0, 0, std::max(0.0f, impl->frame.width), std::max(0.0f, impl->frame.height));
+    if (impl->background.alpha > 0)
+        painter.fillRect(content, qtui::toQColor(impl->background));
+    paintContent(painter, content);
+}
+
+// ---- View
+
+View::View() : View(Rect {}) { }
+
+View::View(Rect frame) : View(std::make_unique<Impl>(new BaseWidget))
+{
+    setFrame(frame);
+}
+
+View::View(std::unique_ptr<Impl> impl) : impl_(std::move(impl))
+{
+    impl_->self = this;
+    if (impl_->widget)
+        impl_->widget->setAttribute(Qt::WA_NoSystemBackground);
+}
+
+View::~View()
+{
+    // Children live on with their owners: take their widgets back first so
+    // that deleting ours never deletes theirs.
+    for (View* child : impl_->children) {
+        child->impl_->parent = nullptr;
+        if (child->impl_->widget)
+            child->impl_->widget->setParent(nullptr);
+    }
+    impl_->children.clear();
+    removeFromSuperview();
+    impl_.reset();
+}
+
+Rect View::frame() const { return impl_->frame; }
+
+void View::setFrame(Rect frame)
+{
+    Rect old = impl_->frame;
+    impl_->frame = frame;
+    impl_->applyGeometry();
+    impl_->frameChanged();
+    float dw = frame.width - old.width, dh = frame.height - old.height;
+    if (dw == 0 && dh == 0)
+        return;
+    // Children follow the size change according to their autoresizing masks,
+    // the change shared among the flexible parts.
+    for (View* child : impl_->children) {
+        unsigned m = child->impl_->autoresizing;
+        if (m == AutoresizingNone)
+            continue;
+        Rect c = child->impl_->frame;
+        auto share = [](float delta, bool a, bool b, bool mid, float& lead, float& size) {
+            int parts = int(a) + int(b) + int(mid);
+            if (parts == 0)
+                return;
+            float each = delta / float(parts);
+            if (a)
+                lead += each;
+            if (mid)
+                size += each;
+        };
+        share(dw, m & AutoresizingFlexibleLeftMargin, m & AutoresizingFlexibleRightMargin,
+            m & AutoresizingFlexibleWidth, c.x, c.width);
+        share(dh, m & AutoresizingFlexibleTopMargin, m & AutoresizingFlexibleBottomMargin,
+            m & AutoresizingFlexibleHeight, c.y, c.height);
+        child->setFrame(c);
+    }
+}
+
+void View::addSubview(View& child) { insertSubviewAtIndex(child, int(impl_->children.size())); }
+
+void View::insertSubviewAtIndex(View& child, int index)
+{
+    if (&child == this)
+        return;
+    // A view cannot become a subview of its own descendant.
+    for (View* p = impl_->parent; p; p = p->impl_->parent)
+        if (p == &child)
+            return;
+    if (child.impl_->parent == this) {
+        auto& v = impl_->children;
+        v.erase(std::find(v.begin(), v.end(), &child));
+    } else {
+        child.removeFromSuperview();
+        if (child.impl_->widget && impl_->widget)
+            child.impl_->widget->setParent(impl_->widget);
+    }
+    auto& v = impl_->children;
+    index = std::clamp(index, 0, int(v.size()));
+    v.insert(v.begin() + index, &child);
+    child.impl_->parent = this;
+    // Qt stacks siblings by raise order: restack from back to front.
+    for (View* c : v)
+        if (c->impl_->widget)
+            c->impl_->widget->raise();
+    child.impl_->applyGeometry();
+    child.impl_->applyVisibility();
+}
+
+void View::removeFromSuperview()
+{
+    View* p = impl_->parent;
+    if (!p)
+        return;
+    auto& v = p->impl_->children;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    impl_->parent = nullptr;
+    if (impl_->widget) {
+        impl_->widget->hide();
+        impl_->widget->setParent(nullptr);
+    }
+}
+
+void View::bringSubviewToFront(View& child)
+{
+    if (child.impl_->parent != this)
+        return;
+    auto& v = impl_->children;
+    v.erase(std::find(v.begin(), v.end(), &child));
+    v.push_back(&child);
+    if (child.impl_->widget)
+        child.impl_->widget->raise();
+}
+
+View* View::superview() const { return impl_->parent; }
+const std::vector<View*>& View::subviews() const { return impl_->children; }
+
+void View::setBackgroundColor(Color c)
+{
+    impl_->background = c;
+    impl_->backgroundChanged();
+}
+Color View::backgroundColor() const { return impl_->background; }
+void View::setOpaque(bool o) { impl_->opaque = o; }
+bool View::isOpaque() const { return impl_->opaque; }
+
+void View::setClipsToBounds(bool c)
+{
+    // Qt always clips children to their parent; nothing else to do.
+    impl_->clips = c;
+}
+
+void View::setUserInteractionEnabled(bool e)
+{
+    impl_->interaction = e;
+    if (impl_->widget)
+        impl_->widget->setAttribute(Qt::WA_TransparentForMouseEvents, !e);
+}
+bool View::isUserInteractionEnabled() const { return impl_->interaction; }
+
+void View::setHidden(bool h)
+{
+    impl_->hidden = h;
+    impl_->applyVisibility();
+}
+bool View::isHidden() const { return impl_->hidden; }
+
+void View::setAlpha(float a)
+{
+    if (!std::isfinite(a))
+        a = 1;
+    impl_->alpha = std::clamp(a, 0.0f, 1.0f);
+    impl_->applyVisibility();
+    if (impl_->widget)
+        impl_->widget->update();
+}
+float View::alpha() const { return impl_->alpha; }
+
+void View::setAutoresizingMask(unsigned mask) { impl_->autoresizing = mask; }
+unsigned View::autoresizingMask() const { return impl_->autoresizing; }
+
+void View::setTransformRotation(float radians)
+{
+    if (!std::isfinite(radians))
+        radians = 0;
+    // Keep it within one turn so that the drawing stays exact for quarter turns.
+    double r = std::fmod(double(radians), 2 * kPi);
+    impl_->rotation = std::abs(r) < 1e-9 ? 0.0f : float(r);
+    impl_->applyGeometry();
+}
+float View::transformRotation() const { return impl_->rotation; }
+
+void View::setObjectName(const std::string& name)
+{
+    impl_->name = name;
+    if (impl_->widget)
+        impl_->widget->setObjectName(QString::fromStdString(name));
+}
+const std::string& View::objectName() const { return impl_->name; }
+
+View* View::findByName(const std::string& name)
+{
+    if (impl_->name == name)
+        return this;
+    for (View* c : impl_->children)
+        if (View* found = c->findByName(name))
+            return found;
+    return nullptr;
+}
+
+// ---- Control
+
+void Control::setEnabled(bool e)
+{
+    impl().enabled = e;
+    if (impl().widget) {
+        impl().widget->setEnabled(e);
+        impl().widget->update();
+    }
+}
+
+bool Control::isEnabled() const { return impl().enabled; }
+
+}
