@@ -1,0 +1,265 @@
+#include "Network/ADSCachedFile.h"
+#include "Utility/ADSNetworkUtilities.h"
+#include "encoding/ADSUtf8.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Paths.h"
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+ADSCachedFile::ADSCachedFile(ADSCachedFileDelegate* delegate, platform::Url url)
+    : delegate_(delegate)
+    , sourceURL_(url)
+    , httpDestinationURL_(std::move(url))
+{
+}
+
+ADSCachedFile::~ADSCachedFile()
+{
+    *alive_ = false;
+    delegate_ = nullptr;
+    cleanUpConnection();
+}
+
+uint32_t ADSCachedFile::stableHash(std::string_view text)
+{
+    uint32_t h = 2166136261u;
+    for (unsigned char c : text) {
+        h ^= c;
+        h *= 16777619u;
+    }
+    return h;
+}
+
+std::string ADSCachedFile::safeFolderNameForHost(const std::string& host)
+{
+    std::string name;
+    name.reserve(host.size());
+    for (unsigned char c : host) {
+        if (std::isalnum(c) || c == '.' || c == '-' || c == '_')
+            name.push_back(char(std::tolower(c)));
+        else
+            name.push_back('_');
+    }
+    if (name.size() > 200)
+        name.resize(200);
+    // "", "." and ".." name the folder itself or its parent.
+    if (name.find_first_not_of('.') == std::string::npos)
+        name = "_" + name;
+    return name;
+}
+
+std::string ADSCachedFile::cachePathForURL(const platform::Url& url)
+{
+    std::string caches = platform::Paths::caches();
+    if (caches.empty())
+        return {};
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "%x", stableHash(url.absoluteString()));
+    return platform::FileSystem::appendPathComponent(
+        platform::FileSystem::appendPathComponent(caches, safeFolderNameForHost(url.host())), hash);
+}
+
+const std::string& ADSCachedFile::filePath() const
+{
+    if (!filePath_)
+        filePath_ = cachePathForURL(sourceURL_);
+    return *filePath_;
+}
+
+platform::DateFormatter ADSCachedFile::formatterForHTTPDate()
+{
+    return platform::DateFormatter(kHTTPDateFormat, platform::DateFormatter::Zone::GMT);
+}
+
+bool ADSCachedFile::hasContent() const
+{
+    return !filePath().empty() && platform::FileSystem::exists(filePath());
+}
+
+std::optional<std::string> ADSCachedFile::content() const
+{
+    if (filePath().empty())
+        return std::nullopt;
+    std::optional<std::string> text = platform::FileSystem::readFile(filePath());
+    if (!text || !ADSUtf8::isValid(*text))
+        return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> ADSCachedFile::fileModificationDate() const
+{
+    if (filePath().empty())
+        return std::nullopt;
+    std::optional<double> mtime = platform::FileSystem::modificationTime(filePath());
+    if (!mtime)
+        return std::nullopt;
+    return formatterForHTTPDate().format(platform::Date { std::floor(*mtime) });
+}
+
+std::string ADSCachedFile::description() const
+{
+    char head[96];
+    std::snprintf(head, sizeof head, "<ADSCachedFile: %p> HTTP code: %i\n\turl: ", static_cast<const void*>(this),
+        httpStatusCode_);
+    return head + sourceURL_.absoluteString() + "\n\tfile: " + filePath();
+}
+
+void ADSCachedFile::validate()
+{
+    if (!connection_)
+        beginFetchWithCacheBuster(false);
+}
+
+void ADSCachedFile::validateWithCacheBuster()
+{
+    if (!connection_)
+        beginFetchWithCacheBuster(true);
+}
+
+void ADSCachedFile::invalidate()
+{
+    cleanUpConnection();
+    if (!filePath().empty())
+        platform::FileSystem::removeFile(filePath());
+}
+
+void ADSCachedFile::beginFetchWithCacheBuster(bool cacheBuster)
+{
+    platform::Url url = sourceURL_;
+    if (cacheBuster) {
+        char seconds[64];
+        std::snprintf(seconds, sizeof seconds, "%.0f", platform::Clock::shared().timeIntervalSinceReferenceDate());
+        if (auto busted = ADSNetworkUtilities::appendQueryKey("unique", std::string(seconds), url))
+            url = *busted;
+    }
+    platform::UrlRequest request;
+    request.url = url.absoluteString();
+    request.maxBodyBytes = maxContentLength_;
+    if (const std::string& agent = ADSNetworkUtilities::userAgentString(); !agent.empty())
+        request.setHeader("User-Agent", agent);
+    if (hasContent()) {
+        if (std::optional<std::string> since = fileModificationDate())
+            request.setHeader("If-Modified-Since", *since);
+    }
+    connection_ = platform::UrlConnection::start(request, this);
+    if (!connection_) {
+        if (delegate_)
+            delegate_->downloadDidFail(*this, std::nullopt);
+        return;
+    }
+    receivedData_ = std::string();
+}
+
+void ADSCachedFile::cleanUpConnection()
+{
+    if (connection_) {
+        connection_->cancel();
+        connection_.reset();
+    }
+    receivedData_.reset();
+    receivedModificationDate_.reset();
+}
+
+void ADSCachedFile::saveResponse(const platform::UrlResponse& response)
+{
+    httpStatusCode_ = response.statusCode;
+    platform::Dictionary headers;
+    for (const auto& [name, value] : response.headers)
+        headers.set(name, value);
+    httpHeaders_ = std::move(headers);
+}
+
+std::optional<platform::UrlRequest> ADSCachedFile::willSendRequest(platform::UrlConnection&,
+    const platform::UrlRequest& request, const platform::UrlResponse* redirectResponse)
+{
+    std::optional<platform::Url> destination = platform::Url::fromString(request.url);
+    if (destination)
+        httpDestinationURL_ = *destination;
+    if (!redirectResponse)
+        return request;
+    saveResponse(*redirectResponse);
+    if (!delegate_ || !destination)
+        return request;
+    auto alive = alive_;
+    std::optional<platform::Error> refusal = delegate_->shouldRedirectToURL(*this, *destination);
+    if (!*alive)
+        return std::nullopt;
+    if (refusal) {
+        cleanUpConnection();
+        if (delegate_)
+            delegate_->downloadDidFail(*this, refusal);
+        return std::nullopt;
+    }
+    return request;
+}
+
+void ADSCachedFile::didReceiveResponse(platform::UrlConnection&, const platform::UrlResponse& response)
+{
+    saveResponse(response);
+    receivedData_ = std::string();
+    if (response.statusCode == 200) {
+        receivedModificationDate_.reset();
+        if (std::optional<std::string> modified = response.header("Last-Modified")) {
+            size_t gmt = modified->find("GMT");
+            receivedModificationDate_ = gmt == std::string::npos ? *modified : modified->substr(0, gmt);
+        }
+        return;
+    }
+    // The connection ends before the delegate hears, so the delegate may
+    // release this file from its callback.
+    cleanUpConnection();
+    if (!delegate_)
+        return;
+    if (response.statusCode == 304)
+        delegate_->cachedFileDownloadDidEnd(*this);
+    else
+        delegate_->downloadDidFail(*this, std::nullopt);
+}
+
+void ADSCachedFile::didReceiveData(platform::UrlConnection&, std::string_view chunk)
+{
+    if (receivedData_)
+        receivedData_->append(chunk);
+}
+
+void ADSCachedFile::didFinishLoading(platform::UrlConnection&)
+{
+    const std::string& path = filePath();
+    std::string error;
+    bool written = false;
+    if (path.empty()) {
+        error = "no caches folder";
+    } else {
+        std::string folder = platform::FileSystem::deletingLastPathComponent(path);
+        if (!platform::FileSystem::isDirectory(folder) && !platform::FileSystem::createDirectories(folder))
+            error = "cannot create " + folder;
+        else
+            written = platform::FileSystem::writeAtomically(path, receivedData_ ? *receivedData_ : std::string(), &error);
+    }
+    if (!written) {
+        cleanUpConnection();
+        if (delegate_)
+            delegate_->downloadDidFail(*this, platform::Error("platform.FileError", 1, error.empty() ? "write failed" : error));
+        return;
+    }
+    if (receivedModificationDate_) {
+        // The kept text ends with the space before the zone; the format has none.
+        std::string text = *receivedModificationDate_;
+        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+            text.pop_back();
+        if (std::optional<platform::Date> date = formatterForHTTPDate().parse(text))
+            platform::FileSystem::setModificationTime(path, std::floor(date->secondsSince1970));
+    }
+    cleanUpConnection();
+    if (delegate_)
+        delegate_->cachedFileDownloadDidEnd(*this);
+}
+
+void ADSCachedFile::didFailWithError(platform::UrlConnection&, const platform::Error& error)
+{
+    cleanUpConnection();
+    if (delegate_)
+        delegate_->downloadDidFail(*this, error);
+}

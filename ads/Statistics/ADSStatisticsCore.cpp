@@ -1,0 +1,79 @@
+#include "Statistics/ADSStatisticsCore.h"
+#include "platform/UserDefaults.h"
+
+ADSStatisticsCore::ADSStatisticsCore(std::string identifier)
+    : identifier_(std::move(identifier))
+{
+    loadPersistentStatistics();
+}
+
+ADSStatisticsCore::~ADSStatisticsCore()
+{
+    savePersistentStatistics();
+}
+
+void ADSStatisticsCore::setObject(const platform::Value& value, const std::string& key, Kind matchingClass)
+{
+    bool matches = false;
+    switch (matchingClass) {
+    case Kind::Number: matches = value.isNumber(); break;
+    case Kind::String: matches = value.isString(); break;
+    case Kind::Date: matches = value.isDate(); break;
+    case Kind::Array: matches = value.isArray(); break;
+    case Kind::Dictionary: matches = value.isDictionary(); break;
+    }
+    if (matches)
+        statistics_.set(key, value);
+}
+
+void ADSStatisticsCore::setNumber(const platform::Value& value, const std::string& key)
+{
+    setObject(value, key, Kind::Number);
+}
+
+void ADSStatisticsCore::setString(const platform::Value& value, const std::string& key)
+{
+    setObject(value, key, Kind::String);
+}
+
+void ADSStatisticsCore::setDate(const platform::Value& value, const std::string& key)
+{
+    setObject(value, key, Kind::Date);
+}
+
+void ADSStatisticsCore::setArray(const platform::Value& value, const std::string& key)
+{
+    setObject(value, key, Kind::Array);
+}
+
+void ADSStatisticsCore::setDictionary(const platform::Value& value, const std::string& key)
+{
+    setObject(value, key, Kind::Dictionary);
+}
+
+int64_t ADSStatisticsCore::addValue(int32_t delta, const std::string& key)
+{
+    const platform::Value* current = statistics_.find(key);
+    int64_t sum = (current ? current->asInt64() : 0) + delta;
+    statistics_.set(key, platform::Value(sum));
+    return sum;
+}
+
+std::string ADSStatisticsCore::userDefaultsKey() const
+{
+    return "ads_stats_" + identifier_;
+}
+
+void ADSStatisticsCore::loadPersistentStatistics()
+{
+    platform::Dictionary stored = platform::UserDefaults::standard().dictionaryForKey(userDefaultsKey());
+    for (const auto& [key, value] : stored)
+        statistics_.set(key, value);
+}
+
+void ADSStatisticsCore::savePersistentStatistics()
+{
+    platform::UserDefaults& store = platform::UserDefaults::standard();
+    store.setObject(userDefaultsKey(), platform::Value(statistics_));
+    store.synchronize();
+}
