@@ -265,4 +265,12 @@ void Button::simulateLongPress()
         sendMouse(w, QEvent::MouseButtonRelease);
 }
 
+void Button::simulateTouchDown()
+{
+    if (isEnabled())
+        sendMouse(impl().widget, QEvent::MouseButtonPress);
+}
+
+void Button::simulateTouchUp() { sendMouse(impl().widget, QEvent::MouseButtonRelease); }
+
 }

@@ -58,7 +58,7 @@ void ViewController::presentModalViewController(ViewController& controller, bool
         w->addSubview(v);
     }
     controller.viewDidAppear(animated);
-    viewDidAppear(animated);
+    viewDidDisappear(animated);
 }
 
 void ViewController::dismissModalViewControllerAnimated(bool animated)

@@ -53,6 +53,10 @@ public:
     std::function<void(Button&)> onLongPress;
     void simulateTap();       // touch-up-inside as a finger would (only when enabled)
     void simulateLongPress();
+    // A finger down on the button, and lifted again, as separate steps (the
+    // hold between them is measured on the clock).
+    void simulateTouchDown();
+    void simulateTouchUp();
 };
 
 class Label : public View {
