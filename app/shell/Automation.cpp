@@ -1,0 +1,207 @@
+#include "Automation.h"
+
+#include "JsonWriter.h"
+#include "SettingsKeys.h"
+#include "TolvaneAppDelegate.h"
+
+#include "platform/Clock.h"
+#include "platform/RunLoop.h"
+#include "platform/UserDefaults.h"
+#include "platform/ui/AlertView.h"
+#include "platform/ui/Application.h"
+
+#include <ostream>
+
+namespace tolvane {
+
+Automation::Automation(std::ostream& out, std::ostream& err)
+    : out_(out)
+    , err_(err)
+{
+}
+
+Automation::~Automation()
+{
+    // The controller's alert and timers go with it; nothing of the run is
+    // saved unless the script asked for it.
+    delegate_.reset();
+}
+
+TolvaneViewController* Automation::controller() const
+{
+    return delegate_ ? delegate_->viewController.get() : nullptr;
+}
+
+int Automation::fail(const ScriptCommand& command, const std::string& reason, int code)
+{
+    err_ << ScriptError { command.line, reason }.message() << std::endl;
+    return code;
+}
+
+int Automation::runScript(std::string_view script)
+{
+    auto parsed = ScriptParser::parse(script);
+    if (parsed.error) {
+        err_ << parsed.error->message() << std::endl;
+        return kBadScript;
+    }
+    return run(parsed.commands);
+}
+
+int Automation::run(const std::vector<ScriptCommand>& commands)
+{
+    for (const auto& command : commands) {
+        int rc = execute(command);
+        if (rc != kSuccess)
+            return rc;
+    }
+    return kSuccess;
+}
+
+int Automation::launch()
+{
+    delegate_ = std::make_unique<TolvaneAppDelegate>();
+    auto& app = platform::Application::shared();
+    app.setDelegate(delegate_.get());
+    app.finishLaunching();
+    // The first display of the screen runs its start-up.
+    if (delegate_->viewController)
+        delegate_->viewController->view();
+    launched_ = true;
+    return kSuccess;
+}
+
+bool Automation::screenshot(const std::string& path)
+{
+    if (!delegate_ || !delegate_->window)
+        return false;
+    platform::RunLoop::main().runPending();
+    return delegate_->window->renderToPng(path);
+}
+
+int Automation::execute(const ScriptCommand& command)
+{
+    using K = ScriptCommand::Kind;
+    auto& app = platform::Application::shared();
+    auto& store = platform::UserDefaults::standard();
+
+    // Commands that act on the running application.
+    bool needsApp = command.kind != K::Clock && command.kind != K::Settings && command.kind != K::Unset
+        && command.kind != K::Launch && command.kind != K::Advance;
+    if (needsApp && !launched_)
+        return fail(command, "the application is not launched yet (launch first)");
+    bool inspects = command.kind == K::Dump || command.kind == K::Screenshot;
+    if (needsApp && terminated_ && !inspects)
+        return fail(command, "the application has terminated");
+
+    TolvaneViewController* vc = controller();
+    int rc = kSuccess;
+    switch (command.kind) {
+    case K::Clock: {
+        if (launched_)
+            return fail(command, "clock must come before launch");
+        auto* clock = dynamic_cast<platform::VirtualClock*>(&platform::Clock::shared());
+        if (!clock)
+            return fail(command, "the clock is not virtual", kFailure);
+        const int* t = command.dateTime;
+        clock->setLocalDateTime(t[0], t[1], t[2], t[3], t[4], t[5]);
+        break;
+    }
+    case K::Settings:
+        for (const auto& [key, value] : command.settings)
+            store.setObject(key, value);
+        // As the settings application does: written through at once.
+        store.synchronize();
+        break;
+    case K::Unset:
+        store.removeObject(command.word);
+        store.synchronize();
+        break;
+    case K::Launch:
+        if (launched_)
+            return fail(command, "the application is already launched");
+        rc = launch();
+        break;
+    case K::Tap: {
+        platform::View* found = nullptr;
+        if (command.word == "dice")
+            found = vc->diceButton();
+        if (!found)
+            found = vc->view().findByName(command.word);
+        auto* button = dynamic_cast<platform::Button*>(found);
+        if (!button)
+            return fail(command, "no button named \"" + command.word + "\"");
+        button->simulateTap();
+        break;
+    }
+    case K::Wheel: {
+        auto* picker = vc->picker.get();
+        if (!picker)
+            return fail(command, "the screen has no picker");
+        if (command.first >= picker->numberOfComponents())
+            return fail(command, "the picker has no component " + std::to_string(command.first));
+        if (command.second >= picker->numberOfRowsInComponent(command.first))
+            return fail(command, "component " + std::to_string(command.first) + " has no row " + std::to_string(command.second));
+        picker->simulateUserSelect(command.second, command.first);
+        break;
+    }
+    case K::Name:
+        if (command.first >= int(vc->ar_nameField.size()) || !vc->ar_nameField[command.first])
+            return fail(command, "there is no player " + std::to_string(command.first));
+        vc->ar_nameField[command.first]->simulateUserEdit(command.word);
+        break;
+    case K::Poison:
+        if (!vc->switchPoison)
+            return fail(command, "the screen has no poison switch");
+        vc->switchPoison->simulateUserSet(command.on);
+        break;
+    case K::Reset:
+        vc->Reset();
+        break;
+    case K::HardReset:
+        vc->HardReset();
+        break;
+    case K::Alert: {
+        platform::AlertView* alert = vc->currentAlert();
+        if (!alert)
+            alert = platform::AlertView::current();
+        if (!alert || !alert->isVisible())
+            return fail(command, "no alert is on screen");
+        if (command.first >= int(alert->buttonTitles().size()))
+            return fail(command, "the alert has no button " + std::to_string(command.first));
+        alert->simulateButtonPress(command.first);
+        break;
+    }
+    case K::Rotate:
+        app.setDeviceOrientation(command.first);
+        break;
+    case K::Advance: {
+        auto* clock = dynamic_cast<platform::VirtualClock*>(&platform::Clock::shared());
+        if (!clock)
+            return fail(command, "the clock is not virtual", kFailure);
+        clock->advance(command.seconds);
+        break;
+    }
+    case K::Background:
+        app.enterBackground();
+        break;
+    case K::Foreground:
+        app.enterForeground();
+        break;
+    case K::Terminate:
+        app.terminate();
+        terminated_ = true;
+        break;
+    case K::Screenshot:
+        if (!screenshot(command.word))
+            return fail(command, "cannot write the screenshot to " + command.word, kFailure);
+        break;
+    case K::Dump:
+        out_ << JsonWriter::write(dumpValue()) << std::endl;
+        break;
+    }
+    platform::RunLoop::main().runPending();
+    return rc;
+}
+
+}

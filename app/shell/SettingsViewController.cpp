@@ -1,0 +1,168 @@
+#include "SettingsViewController.h"
+
+#include "SettingsKeys.h"
+
+#include <cstdlib>
+
+namespace tolvane {
+
+namespace {
+
+struct SwitchText {
+    const char* key;
+    const char* caption;
+};
+
+// In the order the switches appear on screen.
+const SwitchText kSwitches[] = {
+    { "isLandscapeAtStart", "Start in landscape" },
+    { "is5hp", "Show the +5 and -5 buttons" },
+    { "isAskBeforeReset", "Ask before a reset" },
+    { "isThrow2Dices", "Throw two dice" },
+    { "isDiceRepeat", "Dice may show the same value" },
+    { "isAlwaysOn", "Keep the screen on" },
+};
+
+}
+
+SettingsViewController::SettingsViewController(platform::UserDefaults& store)
+    : store_(store)
+{
+}
+
+SettingsViewController::~SettingsViewController()
+{
+    if (picker) {
+        picker->setDataSource(nullptr);
+        picker->setDelegate(nullptr);
+    }
+}
+
+const std::vector<int>& SettingsViewController::playerChoices()
+{
+    static const std::vector<int> choices = { 2, 3, 4, 5, 6 };
+    return choices;
+}
+
+const std::vector<int>& SettingsViewController::faceChoices()
+{
+    static const std::vector<int> choices = { 2, 4, 6, 8, 10, 12, 20, 100 };
+    return choices;
+}
+
+int SettingsViewController::nearestChoiceRow(const std::vector<int>& choices, int64_t value)
+{
+    int best = 0;
+    for (int row = 1; row < int(choices.size()); ++row)
+        if (std::llabs(choices[row] - value) < std::llabs(choices[best] - value))
+            best = row;
+    return best;
+}
+
+void SettingsViewController::loadView()
+{
+    setView(std::make_unique<platform::View>(platform::Rect { 0, 0, 320, 460 }));
+    view().setBackgroundColor({ 0.93f, 0.93f, 0.95f, 1 });
+}
+
+void SettingsViewController::viewDidLoad()
+{
+    auto header = [&](const char* text, float x) {
+        auto label = std::make_unique<platform::Label>(platform::Rect { x, 4, 160, 20 });
+        label->setText(text);
+        label->setTextAlignment(platform::TextAlignment::Center);
+        label->setFont(platform::Font::boldSystemFont(14));
+        view().addSubview(*label);
+        labels.push_back(std::move(label));
+    };
+    header("Players", 0);
+    header("Faces of a die", 160);
+
+    picker = std::make_unique<platform::PickerView>(platform::Rect { 0, 24, 320, 216 });
+    picker->setObjectName("settingsPicker");
+    picker->setDataSource(this);
+    picker->setDelegate(this);
+    view().addSubview(*picker);
+
+    float y = 246;
+    for (const auto& item : kSwitches) {
+        auto label = std::make_unique<platform::Label>(platform::Rect { 12, y, 206, 27 });
+        label->setText(item.caption);
+        label->setFont(platform::Font::systemFont(15));
+        view().addSubview(*label);
+        labels.push_back(std::move(label));
+
+        auto control = std::make_unique<platform::Switch>(platform::Rect { 222, y, 94, 27 });
+        control->setObjectName(item.key);
+        control->onValueChanged = [this](platform::Switch& s) { switchChanged(s); };
+        view().addSubview(*control);
+        switches.push_back(std::move(control));
+        y += 35;
+    }
+    refresh();
+}
+
+bool SettingsViewController::currentBool(const char* key, bool fallback) const
+{
+    return store_.objectForKey(key).isNull() ? fallback : store_.boolForKey(key);
+}
+
+int64_t SettingsViewController::currentInteger(const char* key, int64_t fallback) const
+{
+    return store_.objectForKey(key).isNull() ? fallback : store_.integerForKey(key);
+}
+
+void SettingsViewController::refresh()
+{
+    if (!isViewLoaded())
+        return;
+    for (auto& control : switches) {
+        const SettingsKeys::Key* key = SettingsKeys::find(control->objectName());
+        if (key)
+            control->setOn(currentBool(key->name, key->defaultValue.asBool()));
+    }
+    picker->reloadAllComponents();
+    picker->selectRow(nearestChoiceRow(playerChoices(), currentInteger("numPlayers", 2)), 0, false);
+    picker->selectRow(nearestChoiceRow(faceChoices(), currentInteger("diceFaceType", 20)), 1, false);
+}
+
+platform::Switch* SettingsViewController::switchForKey(const std::string& key) const
+{
+    for (const auto& control : switches)
+        if (control->objectName() == key)
+            return control.get();
+    return nullptr;
+}
+
+void SettingsViewController::switchChanged(platform::Switch& control)
+{
+    const SettingsKeys::Key* key = SettingsKeys::find(control.objectName());
+    if (key)
+        SettingsKeys::apply(store_, *key, platform::Value(control.isOn()));
+}
+
+int SettingsViewController::numberOfComponentsInPickerView(platform::PickerView&) { return 2; }
+
+int SettingsViewController::numberOfRowsInComponent(platform::PickerView&, int component)
+{
+    return component == 0 ? int(playerChoices().size()) : int(faceChoices().size());
+}
+
+std::string SettingsViewController::titleForRow(platform::PickerView&, int row, int component)
+{
+    const auto& choices = component == 0 ? playerChoices() : faceChoices();
+    if (row < 0 || row >= int(choices.size()))
+        return {};
+    return component == 0 ? std::to_string(choices[row]) + " players" : "D" + std::to_string(choices[row]);
+}
+
+void SettingsViewController::didSelectRow(platform::PickerView&, int row, int component)
+{
+    const auto& choices = component == 0 ? playerChoices() : faceChoices();
+    if (row < 0 || row >= int(choices.size()))
+        return;
+    const SettingsKeys::Key* key = SettingsKeys::find(component == 0 ? "numPlayers" : "diceFaceType");
+    SettingsKeys::apply(store_, *key, platform::Value(choices[row]));
+}
+
+}

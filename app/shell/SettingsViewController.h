@@ -1,0 +1,61 @@
+#pragma once
+// The settings screen: the eight preferences of the life counter, read from
+// and written to the settings store on every change, as the system settings
+// application would. It never touches the saved game or a running counter.
+
+#include "platform/UserDefaults.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/PickerView.h"
+#include "platform/ui/ViewController.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+class SettingsViewController : public platform::ViewController,
+                               public platform::PickerViewDataSource,
+                               public platform::PickerViewDelegate {
+public:
+    // `store` is non-owning and must outlive the controller.
+    explicit SettingsViewController(platform::UserDefaults& store);
+    ~SettingsViewController() override;
+
+    // The choices offered: players 2 to 6, and the usual dice.
+    static const std::vector<int>& playerChoices();
+    static const std::vector<int>& faceChoices();
+    // The row showing the choice nearest to a stored value (ties go to the
+    // smaller choice). A stored value that is not offered is shown at its
+    // nearest choice but left in the store until the user picks another.
+    static int nearestChoiceRow(const std::vector<int>& choices, int64_t value);
+
+    void loadView() override;
+    void viewDidLoad() override;
+    bool shouldAutorotateToInterfaceOrientation(int orientation) override { return orientation == 1; }
+
+    // Component 0: number of players; component 1: faces of a die.
+    std::unique_ptr<platform::PickerView> picker;
+    // One switch per boolean key, named after the key.
+    std::vector<std::unique_ptr<platform::Switch>> switches;
+    std::vector<std::unique_ptr<platform::Label>> labels;
+
+    int numberOfComponentsInPickerView(platform::PickerView& picker) override;
+    int numberOfRowsInComponent(platform::PickerView& picker, int component) override;
+    std::string titleForRow(platform::PickerView& picker, int row, int component) override;
+    void didSelectRow(platform::PickerView& picker, int row, int component) override;
+    float rowHeightForComponent(platform::PickerView&, int) override { return 36; }
+
+    // Reads the store again and shows its values (no write).
+    void refresh();
+    platform::Switch* switchForKey(const std::string& key) const;
+
+private:
+    void switchChanged(platform::Switch& control);
+    bool currentBool(const char* key, bool fallback) const;
+    int64_t currentInteger(const char* key, int64_t fallback) const;
+
+    platform::UserDefaults& store_;
+};
+
+}

@@ -1,0 +1,242 @@
+#include "Shell.h"
+
+#include "Automation.h"
+#include "SettingsKeys.h"
+#include "SettingsWindow.h"
+#include "TolvaneAppDelegate.h"
+
+#include "platform/Console.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformSession.h"
+#include "platform/RunLoop.h"
+#include "platform/UserDefaults.h"
+#include "platform/desktop/DesktopShell.h"
+#include "platform/ui/Application.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+namespace tolvane {
+
+namespace {
+
+// The toolkit keeps a reference to the argument count for the whole run, and
+// it must not see our own options; it gets the program name alone.
+struct ToolkitArguments {
+    explicit ToolkitArguments(const char* program) : name(program ? program : "tolvane") { argv[0] = name.data(); }
+    std::string name;
+    int argc = 1;
+    char* argv[2] = { nullptr, nullptr };
+};
+
+// A throw-away container for scripts run without --home, so that a test run
+// never touches the player's own saved game or settings.
+class TemporaryHome {
+public:
+    TemporaryHome()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tolvane-script-XXXXXX").string();
+        if (char* made = mkdtemp(pattern.data()))
+            path_ = made;
+    }
+    ~TemporaryHome()
+    {
+        if (!path_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove_all(path_, ec);
+        }
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}
+
+int Shell::main(int argc, char** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i)
+        args.emplace_back(argv[i]);
+    std::string error;
+    auto options = CommandLine::parse(args, &error);
+    if (!options) {
+        std::cerr << "tolvane: " << error << "\nTry 'tolvane --help' for more information." << std::endl;
+        return 2;
+    }
+    if (options->help) {
+        std::cout << CommandLine::usage();
+        return 0;
+    }
+    if (options->version) {
+        std::cout << CommandLine::versionText() << std::endl;
+        return 0;
+    }
+
+    bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
+    if (!options->assignments.empty()) {
+        ToolkitArguments toolkit(argc > 0 ? argv[0] : nullptr);
+        platform::PlatformOptions platformOptions;
+        platformOptions.headless = true;
+        platformOptions.home = options->home.value_or("");
+        int rc;
+        {
+            platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+            rc = applyAssignments(options->assignments, std::cerr);
+        }
+        if (rc != 0 || onlySettings)
+            return rc;
+    }
+
+    if (options->script || options->screenshot)
+        return runAutomation(*options);
+
+    if (!CommandLine::displayAvailable([](const char* name) { return std::getenv(name); })) {
+        std::cerr << CommandLine::noDisplayMessage();
+        return 1;
+    }
+    if (options->settingsWindow)
+        return runSettingsWindow(*options);
+    return runWindow(*options);
+}
+
+int Shell::applyAssignments(const std::vector<std::string>& assignments, std::ostream& err)
+{
+    std::vector<std::pair<const SettingsKeys::Key*, platform::Value>> parsed;
+    for (const auto& text : assignments) {
+        std::string reason;
+        auto assignment = SettingsKeys::parseAssignment(text, &reason);
+        if (assignment && !SettingsKeys::isPlayerChoice(*assignment->first, assignment->second, &reason))
+            assignment.reset();
+        if (!assignment) {
+            err << "tolvane: --set " << text << ": " << reason << std::endl;
+            return 2;
+        }
+        parsed.push_back(std::move(*assignment));
+    }
+    auto& store = platform::UserDefaults::standard();
+    for (const auto& [key, value] : parsed)
+        store.setObject(key->name, value);
+    if (!store.synchronize()) {
+        err << "tolvane: cannot write the settings to " << store.filePath() << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int Shell::runWindow(const CommandLineOptions& options)
+{
+    ToolkitArguments toolkit(nullptr);
+    platform::PlatformOptions platformOptions;
+    platformOptions.home = options.home.value_or("");
+    platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+
+    int rc;
+    {
+        TolvaneAppDelegate delegate;
+        auto& app = platform::Application::shared();
+        app.setDelegate(&delegate);
+        app.finishLaunching();
+
+        platform::DesktopShell desktop;
+        if (!desktop.attach(*delegate.window))
+            std::cerr << "tolvane: the window could not be tied to the desktop session" << std::endl;
+        desktop.installSignalHandlers();
+        rc = platform::RunLoop::main().run();
+        // The game is saved on every way out; a loop that ended by itself
+        // (the toolkit quitting) still terminates the application first.
+        if (!desktop.hasTerminated()) {
+            desktop.onQuit = nullptr;
+            desktop.quit();
+        }
+        desktop.detach();
+        app.setDelegate(nullptr);
+    }
+    return rc;
+}
+
+int Shell::runSettingsWindow(const CommandLineOptions& options)
+{
+    ToolkitArguments toolkit(nullptr);
+    platform::PlatformOptions platformOptions;
+    platformOptions.home = options.home.value_or("");
+    platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+    int rc;
+    {
+        SettingsWindow settings(platform::UserDefaults::standard());
+        settings.show();
+        platform::DesktopShell desktop;
+        desktop.attach(settings.window());
+        desktop.installSignalHandlers();
+        rc = platform::RunLoop::main().run();
+        desktop.detach();
+    }
+    return rc;
+}
+
+int Shell::runAutomation(const CommandLineOptions& options)
+{
+    std::string script;
+    if (options.script) {
+        std::string error;
+        auto text = platform::FileSystem::readFile(*options.script, &error);
+        if (!text) {
+            std::cerr << "tolvane: cannot read the script " << *options.script << (error.empty() ? "" : ": " + error) << std::endl;
+            return 1;
+        }
+        script = std::move(*text);
+    } else {
+        script = "launch\n";
+    }
+    // Check the script before anything starts.
+    auto parsed = ScriptParser::parse(script);
+    if (parsed.error) {
+        std::cerr << parsed.error->message() << std::endl;
+        return Automation::kBadScript;
+    }
+
+    std::optional<TemporaryHome> temporary;
+    std::string home;
+    if (options.home) {
+        home = *options.home;
+    } else if (options.script) {
+        temporary.emplace();
+        if (temporary->path().empty()) {
+            std::cerr << "tolvane: cannot create a temporary folder" << std::endl;
+            return 1;
+        }
+        home = temporary->path();
+    }
+
+    ToolkitArguments toolkit(nullptr);
+    platform::PlatformOptions platformOptions;
+    platformOptions.headless = true;
+    platformOptions.virtualClock = true;
+    platformOptions.recordOpenedUrls = true;
+    platformOptions.home = home;
+    int rc;
+    {
+        platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+        platform::Console::setKeepingLines(true);
+        platform::Console::setEcho(false);
+        Automation automation(std::cout, std::cerr);
+        rc = automation.run(parsed.commands);
+        if (rc == Automation::kSuccess && options.screenshot) {
+            if (!automation.isLaunched()) {
+                ScriptCommand launch;
+                launch.kind = ScriptCommand::Kind::Launch;
+                rc = automation.execute(launch);
+            }
+            if (rc == Automation::kSuccess && !automation.screenshot(*options.screenshot)) {
+                std::cerr << "tolvane: cannot write the screenshot to " << *options.screenshot << std::endl;
+                rc = Automation::kFailure;
+            }
+        }
+        platform::Application::shared().setDelegate(nullptr);
+    }
+    return rc;
+}
+
+}
