@@ -115,7 +115,9 @@ std::optional<platform::Url> ADSNetworkUtilities::appendQueryParameters(
         fragment = text.substr(hash);
         text.resize(hash);
     }
-    const char* separator = url.query().empty() ? "?" : "&";
+    // A URL that ends in a bare "?" already has its separator; a second "?"
+    // would make the first key "?key", which no server reads as "key".
+    const char* separator = !url.query().empty() ? "&" : (!text.empty() && text.back() == '?') ? "" : "?";
     for (const auto& [key, value] : parameters) {
         text.append(separator);
         separator = "&";

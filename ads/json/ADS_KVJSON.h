@@ -15,10 +15,10 @@
 class ADS_KVJSON {
 public:
     // Nesting that no setting can lift: deeper text or values would exhaust
-    // the stack of the recursive reader and writer (and of the values'
-    // destructors), so they fail with "Nested too deep" even when maxDepth is
-    // 0 ("no limit") or larger than this.
-    static constexpr uint32_t kHardDepthLimit = 10000;
+    // the stack of the recursive reader and writer, and of the values'
+    // destructors (about a kilobyte a level in a debug build), so they fail
+    // with "Nested too deep" even when maxDepth is 0 ("no limit") or larger.
+    static constexpr uint32_t kHardDepthLimit = 1024;
 
     ADS_KVJSON() = default;
 
