@@ -182,7 +182,9 @@ std::string DateFormatter::format(Date date) const
         case 's': appendNumber(out, f.second, n); break;
         case 'S': {
             // Fractions are truncated, never rounded up into the next second.
-            double scaled = std::floor(frac * std::pow(10.0, std::min(n, 9)) + 1e-6);
+            // Half a microsecond absorbs the binary error of the seconds
+            // (a double near today's date is good to about 0.2 us).
+            double scaled = std::floor((frac + 5e-7) * std::pow(10.0, std::min(n, 9)));
             std::string digits;
             appendNumber(digits, int64_t(scaled), std::min(n, 9));
             if (digits.size() > size_t(std::min(n, 9)))
@@ -218,8 +220,8 @@ std::string DateFormatter::format(Date date) const
     return out;
 }
 
-// Numeric fields next to another numeric field ("yyyyMMdd") take exactly
-// their pattern width; elsewhere they take as many digits as are there.
+// Numeric fields in a run of abutting numeric fields ("yyyyMMdd") take
+// exactly their pattern width; elsewhere they take as many digits as are there.
 // Fields not in the pattern default to 1970-01-01 00:00:00. Trailing spaces
 // are allowed, as in header values cut short before their zone name.
 std::optional<Date> DateFormatter::parse(std::string_view text) const
@@ -248,7 +250,7 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
 
     for (size_t k = 0; k < tokens.size(); ++k) {
         const Token& tok = tokens[k];
-        const bool abutting = k + 1 < tokens.size() && isNumeric(tokens[k + 1]);
+        const bool abutting = (k + 1 < tokens.size() && isNumeric(tokens[k + 1])) || (k > 0 && isNumeric(tokens[k - 1]));
         const int n = tok.count;
         const int minD = abutting ? n : 1;
         const int maxD = abutting ? n : (tok.letter == 'y' ? 9 : (tok.letter == 'S' ? 9 : 2));

@@ -228,8 +228,11 @@ bool Value::operator==(const Value& o) const
         if ((a == Type::Integer && b == Type::Real) || (a == Type::Real && b == Type::Integer)) {
             const Value& i = a == Type::Integer ? *this : o;
             const double r = (a == Type::Real ? *this : o).asDouble();
-            // Both checks: a double near 2^63 can equal many integers.
-            return r == double(i.asInt64()) && clampToInt64(r) == i.asInt64();
+            // Only an integral double inside the 64-bit range can be equal;
+            // converting the integer instead would round near 2^63.
+            if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0))
+                return false;
+            return double(int64_t(r)) == r && int64_t(r) == i.asInt64();
         }
         return false;
     }
