@@ -149,7 +149,10 @@ struct UrlConnection::Impl {
     {
         if (reply) {
             QObject::disconnect(reply, nullptr, context, nullptr);
-            reply->abort();
+            // A reply that already carries an error (an HTTP status Qt counts
+            // as one) is ending anyway; aborting it again only upsets Qt.
+            if (!reply->isFinished() && reply->error() == QNetworkReply::NoError)
+                reply->abort();
             reply->deleteLater();
         }
         reply = nullptr;
