@@ -1,0 +1,103 @@
+#include "SettingsViewController.h"
+
+#include "ShellTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using tolvane::SettingsViewController;
+
+namespace {
+
+class SettingsViewControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        path = platform::Paths::preferences() + "/settings-window-test.plist";
+        platform::FileSystem::removeFile(path);
+        store = std::make_unique<platform::UserDefaults>(path);
+    }
+    void TearDown() override
+    {
+        controller.reset();
+        store.reset();
+        platform::FileSystem::removeFile(path);
+    }
+    SettingsViewController& open()
+    {
+        controller = std::make_unique<SettingsViewController>(*store);
+        controller->view();
+        return *controller;
+    }
+    // What another process would read from the file.
+    platform::UserDefaults reread() const { return platform::UserDefaults(path); }
+
+    std::string path;
+    std::unique_ptr<platform::UserDefaults> store;
+    std::unique_ptr<SettingsViewController> controller;
+};
+
+}
+
+TEST_F(SettingsViewControllerTest, AnEmptyStoreShowsTheCountersDefaults)
+{
+    auto& vc = open();
+    ASSERT_EQ(vc.switches.size(), 6u);
+    for (const auto& key : tolvane::SettingsKeys::all()) {
+        if (key.kind != tolvane::SettingsKeys::Kind::Bool)
+            continue;
+        auto* s = vc.switchForKey(key.name);
+        ASSERT_NE(s, nullptr) << key.name;
+        EXPECT_EQ(s->isOn(), key.defaultValue.asBool()) << key.name;
+    }
+    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(0), 0), "2 players");
+    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(1), 1), "D20");
+    // Opening writes nothing.
+    EXPECT_FALSE(platform::FileSystem::exists(path));
+}
+
+TEST_F(SettingsViewControllerTest, EveryChangeIsWrittenThroughAsTheRightType)
+{
+    auto& vc = open();
+    vc.switchForKey("isAlwaysOn")->simulateUserSet(false);
+    vc.switchForKey("isLandscapeAtStart")->simulateUserSet(true);
+    vc.picker->simulateUserSelect(2, 0); // 4 players
+    vc.picker->simulateUserSelect(7, 1); // D100
+
+    auto file = reread();
+    EXPECT_TRUE(file.objectForKey("isAlwaysOn").isBool());
+    EXPECT_FALSE(file.boolForKey("isAlwaysOn"));
+    EXPECT_TRUE(file.boolForKey("isLandscapeAtStart"));
+    EXPECT_TRUE(file.objectForKey("numPlayers").isInteger());
+    EXPECT_EQ(file.integerForKey("numPlayers"), 4);
+    EXPECT_EQ(file.integerForKey("diceFaceType"), 100);
+    // Keys the user did not touch stay absent, so their defaults still apply.
+    EXPECT_TRUE(file.objectForKey("is5hp").isNull());
+}
+
+TEST_F(SettingsViewControllerTest, ShowsStoredValuesAndLeavesUnofferedOnesAlone)
+{
+    store->setBool("is5hp", false);
+    store->setInteger("numPlayers", 9);
+    store->setInteger("diceFaceType", 7);
+    store->synchronize();
+    auto& vc = open();
+    EXPECT_FALSE(vc.switchForKey("is5hp")->isOn());
+    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(0), 0), "6 players");
+    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(1), 1), "D6");
+    auto file = reread();
+    EXPECT_EQ(file.integerForKey("numPlayers"), 9);
+    EXPECT_EQ(file.integerForKey("diceFaceType"), 7);
+}
+
+TEST(SettingsChoices, NearestChoiceRow)
+{
+    const auto& faces = SettingsViewController::faceChoices();
+    EXPECT_EQ(faces, (std::vector<int> { 2, 4, 6, 8, 10, 12, 20, 100 }));
+    EXPECT_EQ(SettingsViewController::playerChoices(), (std::vector<int> { 2, 3, 4, 5, 6 }));
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 20), 6);
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 5), 1); // a tie goes to the smaller
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, -2147483648LL), 0);
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 2147483647), 7);
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 59), 6);
+    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 61), 7);
+}
