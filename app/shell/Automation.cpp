@@ -1,6 +1,7 @@
 #include "Automation.h"
 
 #include "JsonWriter.h"
+#include "Launcher.h"
 #include "SettingsKeys.h"
 #include "TolvaneAppDelegate.h"
 
@@ -60,13 +61,7 @@ int Automation::run(const std::vector<ScriptCommand>& commands)
 
 int Automation::launch()
 {
-    delegate_ = std::make_unique<TolvaneAppDelegate>();
-    auto& app = platform::Application::shared();
-    app.setDelegate(delegate_.get());
-    app.finishLaunching();
-    // The first display of the screen runs its start-up.
-    if (delegate_->viewController)
-        delegate_->viewController->view();
+    delegate_ = Launcher::launch();
     launched_ = true;
     return kSuccess;
 }

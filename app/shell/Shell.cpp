@@ -1,6 +1,7 @@
 #include "Shell.h"
 
 #include "Automation.h"
+#include "Launcher.h"
 #include "SettingsKeys.h"
 #include "SettingsWindow.h"
 #include "TolvaneAppDelegate.h"
@@ -135,13 +136,11 @@ int Shell::runWindow(const CommandLineOptions& options)
 
     int rc;
     {
-        TolvaneAppDelegate delegate;
+        auto delegate = Launcher::launch();
         auto& app = platform::Application::shared();
-        app.setDelegate(&delegate);
-        app.finishLaunching();
 
         platform::DesktopShell desktop;
-        if (!desktop.attach(*delegate.window))
+        if (!desktop.attach(*delegate->window))
             std::cerr << "tolvane: the window could not be tied to the desktop session" << std::endl;
         desktop.installSignalHandlers();
         rc = platform::RunLoop::main().run();
