@@ -1,0 +1,231 @@
+#include "game/ControllerFixture.h"
+
+class SavedGameTest : public ControllerTest {
+protected:
+    platform::Array readBack()
+    {
+        auto root = platform::PropertyList::readFile(savedGamePath());
+        EXPECT_TRUE(root && root->isArray());
+        return root ? root->asArray() : platform::Array {};
+    }
+    // What the player sees after an unreadable file: untouched default names,
+    // a fresh round, the file set aside whole.
+    void expectSetAside(const std::string& golden)
+    {
+        const auto original = platform::FileSystem::readFile(std::string(TOLVANE_TEST_DATA_DIR) + "/savedgames/" + golden);
+        EXPECT_EQ(c().nameField0->text(), "Kim") << golden;
+        EXPECT_EQ(c().nameField1->text(), "Lee") << golden;
+        EXPECT_EQ(c().getHP(0), 20) << golden;
+        EXPECT_EQ(c().getHP(1), 20) << golden;
+        EXPECT_TRUE(c().arHp.empty()) << golden;
+        EXPECT_EQ(c().gameRound, 1) << golden;
+        EXPECT_FALSE(platform::FileSystem::exists(savedGamePath())) << golden;
+        EXPECT_EQ(platform::FileSystem::readFile(savedGamePath() + ".damaged"), original) << golden;
+    }
+};
+
+TEST_F(SavedGameTest, ExampleFileRestoresNamesAndTotalsWithoutStartingARound)
+{
+    copyGolden("example.plist");
+    launch();
+    EXPECT_EQ(c().nameField0->text(), "Orrin");
+    EXPECT_EQ(c().nameField1->text(), "Ajani");
+    EXPECT_EQ(selected(0), 10);
+    EXPECT_EQ(selected(1), 12);
+    EXPECT_EQ(c().getHP(1), 18);
+    EXPECT_TRUE(c().arHp.empty());
+    EXPECT_EQ(c().gameRound, 0);
+    EXPECT_FALSE(c().gameTimer);
+    advance(5);
+    EXPECT_EQ(c().buttonReset->title(), "Reset");
+    // The next reset makes it round 1 at zero.
+    c().DoReset();
+    advance(1);
+    EXPECT_EQ(c().buttonReset->title(), "R1 00:01");
+}
+
+TEST_F(SavedGameTest, LogIsRestoredWithItsDisplayTimes)
+{
+    copyGolden("with-log.plist");
+    launch();
+    ASSERT_EQ(c().arHp.size(), 2u);
+    EXPECT_EQ(c().arHp, (std::vector<int> { 17, 23 }));
+    EXPECT_EQ(*c().arName[0], "Orrin");
+    EXPECT_EQ(*c().arName[1], "Ajani");
+    EXPECT_EQ(c().arTimeString, (std::vector<std::string> { "2:01:02", "2:03:44" }));
+    EXPECT_EQ(c().getHP(0), 17);
+    EXPECT_EQ(c().getHP(1), 23);
+    EXPECT_EQ(rows(1), 36); // the saved row count is not read back
+
+    // A restored entry never merges: the field was set since.
+    tap(*c().buttonInc1);
+    EXPECT_EQ(c().arHp.size(), 3u);
+}
+
+TEST_F(SavedGameTest, OutOfRangeTotalsGetTheirMargins)
+{
+    writeSavedGame({ "2", "A", "B", "45", "36", "-8", "36" });
+    launch();
+    EXPECT_EQ(c().maxOfPicker(0), 55);
+    EXPECT_EQ(selected(0), 10);
+    EXPECT_EQ(c().getHP(0), 45);
+    EXPECT_EQ(c().minOfPicker(1), -18);
+    EXPECT_EQ(selected(1), 38);
+    EXPECT_EQ(c().getHP(1), -8);
+    quit();
+
+    writeSavedGame({ "2", "A", "B", "30", "36", "-5", "36" });
+    launch();
+    EXPECT_EQ(c().maxOfPicker(0), 40);
+    EXPECT_EQ(selected(0), 10);
+    EXPECT_EQ(c().getHP(0), 30);
+    EXPECT_EQ(c().minOfPicker(1), -5);
+    EXPECT_EQ(selected(1), 35);
+}
+
+TEST_F(SavedGameTest, MorePlayersSavedThanConfiguredRestoreOnlyNames)
+{
+    copyGolden("three-players.plist");
+    launch();
+    EXPECT_EQ(c().nameField0->text(), "Orrin");
+    EXPECT_EQ(c().nameField1->text(), "Ajani");
+    // Reset runs and, asked first, waits for the answer.
+    ASSERT_NE(c().currentAlert(), nullptr);
+    EXPECT_EQ(c().currentAlert()->title(), "Reset");
+    EXPECT_EQ(c().gameRound, 0);
+    c().currentAlert()->simulateButtonPress(1);
+    EXPECT_EQ(c().gameRound, 1);
+    EXPECT_EQ(c().getHP(0), 20);
+    EXPECT_EQ(c().getHP(1), 20);
+    EXPECT_TRUE(platform::FileSystem::exists(savedGamePath()));
+}
+
+TEST_F(SavedGameTest, FewerPlayersSavedThanConfiguredKeepTheFurtherDefaultName)
+{
+    copyGolden("example.plist");
+    setting("numPlayers", 3);
+    launchWithoutAsking();
+    EXPECT_EQ(c().ar_nameField[0]->text(), "Orrin");
+    EXPECT_EQ(c().ar_nameField[1]->text(), "Ajani");
+    EXPECT_EQ(c().ar_nameField[2]->text(), "Orrin");
+    EXPECT_EQ(c().gameRound, 1);
+    EXPECT_EQ(c().getHP(1), 20);
+}
+
+TEST_F(SavedGameTest, SavingWritesHeaderTotalsAndLogTriples)
+{
+    launch();
+    c().nameField0->setText("Orrin");
+    c().nameField1->setText("");
+    tap(*c().buttonInc0);
+    advance(5);
+    tap(*c().buttonDec1);
+    advance(5);
+    tap(*c().buttonDec1);
+    c().savePref();
+    const auto saved = readBack();
+    ASSERT_EQ(saved.size(), 16u);
+    EXPECT_EQ(saved[0], platform::Value("2"));
+    EXPECT_EQ(saved[1], platform::Value("Orrin"));
+    EXPECT_EQ(saved[2], platform::Value(""));
+    EXPECT_EQ(saved[3], platform::Value("21"));
+    EXPECT_EQ(saved[4], platform::Value("46"));
+    EXPECT_EQ(saved[5], platform::Value("18"));
+    EXPECT_EQ(saved[6], platform::Value("36"));
+    for (int j = 0; j < 3; ++j) {
+        EXPECT_TRUE(saved[7 + 3 * j].isDate());
+        EXPECT_TRUE(saved[8 + 3 * j].isString());
+        EXPECT_TRUE(saved[9 + 3 * j].isInteger());
+    }
+    EXPECT_EQ(saved[9], platform::Value(21));
+    EXPECT_EQ(saved[15], platform::Value(18));
+    EXPECT_EQ(saved[11].asString(), "");
+    EXPECT_EQ(saved[13].asDate().secondsSince1970, c().arTime[2].secondsSince1970);
+}
+
+TEST_F(SavedGameTest, AGameSurvivesARestart)
+{
+    setting("numPlayers", 4);
+    launch();
+    c().ar_nameField[3]->setText("Nahiri");
+    tap(*c().buttonDec0);
+    select(2, 2);
+    c().setPickerSelectedRow(3, -30);
+    const std::vector<int> totals { c().getHP(0), c().getHP(1), c().getHP(2), c().getHP(3) };
+    const auto times = c().arTimeString;
+    platform::Application::shared().terminate();
+    quit();
+
+    launch();
+    EXPECT_EQ(c().ar_nameField[3]->text(), "Nahiri");
+    EXPECT_EQ(c().ar_nameField[2]->text(), "Orrin");
+    for (int p = 0; p < 4; ++p)
+        EXPECT_EQ(c().getHP(p), totals[p]) << p;
+    EXPECT_EQ(c().arTimeString, times);
+    EXPECT_EQ(c().arHp.size(), 4u);
+    EXPECT_EQ(selected(2), 2); // 28 restored in a fresh column
+}
+
+TEST_F(SavedGameTest, FurtherPlayerAtZeroOrBelowGetsAColumnThatHoldsIt)
+{
+    setting("numPlayers", 3);
+    writeSavedGame({ "3", "A", "B", "C", "20", "36", "20", "36", "0", "30" });
+    launch();
+    EXPECT_EQ(c().getHP(2), 0);
+    EXPECT_EQ(c().minOfPicker(2), -4);
+    EXPECT_EQ(selected(2), 30);
+    quit();
+
+    writeSavedGame({ "3", "A", "B", "C", "20", "36", "20", "36", "-5", "30" });
+    launch();
+    EXPECT_EQ(c().getHP(2), -5);
+    EXPECT_EQ(c().minOfPicker(2), -9);
+    quit();
+
+    writeSavedGame({ "3", "A", "B", "C", "20", "36", "20", "36", "1", "30" });
+    launch();
+    EXPECT_EQ(c().getHP(2), 1);
+    EXPECT_EQ(c().minOfPicker(2), 1);
+}
+
+TEST_F(SavedGameTest, DamagedAndMalformedFilesAreSetAsideAndTheGameResets)
+{
+    setting("isAskBeforeReset", false);
+    for (const char* golden : { "damaged.plist", "not-an-array.plist", "short.plist", "partial-log.plist",
+             "wrong-types.plist", "huge-total.plist" }) {
+        platform::FileSystem::removeFile(savedGamePath() + ".damaged");
+        copyGolden(golden);
+        launch();
+        expectSetAside(golden);
+        quit();
+    }
+}
+
+TEST_F(SavedGameTest, ANonNumericHeaderIsUnreadableToo)
+{
+    writeSavedGame({ "two", "Orrin", "Ajani", "20", "36", "18", "36" });
+    launch();
+    // Unreadable: the reset asks, as any Reset does.
+    ASSERT_NE(c().currentAlert(), nullptr);
+    EXPECT_EQ(c().nameField0->text(), "Kim");
+    EXPECT_TRUE(platform::FileSystem::exists(savedGamePath() + ".damaged"));
+}
+
+TEST_F(SavedGameTest, NothingIsWrittenWithoutAScreen)
+{
+    copyGolden("example.plist");
+    const auto before = platform::FileSystem::readFile(savedGamePath());
+    {
+        TolvaneViewController unloaded;
+        unloaded.savePref();
+        platform::Notification n;
+        unloaded.applicationWillTerminate(n);
+    }
+    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()), before);
+}
+
+TEST_F(SavedGameTest, DataFileLivesInTheDocumentsFolder)
+{
+    TolvaneViewController unloaded;
+    EXPECT_EQ(unloaded.dataFilePath(), platform::Paths::documents() + "/data.plist");
+}
