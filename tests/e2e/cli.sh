@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The command line: --version, --help, --set with its checks, script errors
+# with their line numbers, a screenshot without a script, and no display.
+source "$(dirname "$0")/common.bash"
+
+expect_rc() { # expected-rc description command...
+    local want="$1" what="$2"; shift 2
+    set +e
+    "$@" > "$WORK/cmd.out" 2> "$WORK/cmd.err"
+    local got=$?
+    set -e
+    [ "$got" -eq "$want" ] || { cat "$WORK/cmd.err" >&2; fail "$what: exit $got, expected $want"; }
+}
+
+expect_rc 0 "--version" "$TOLVANE" --version
+grep -Eq '^tolvane [0-9]+\.[0-9]+\.[0-9]+$' "$WORK/cmd.out" || fail "--version prints $(cat "$WORK/cmd.out")"
+expect_rc 0 "--help" "$TOLVANE" --help
+grep -q -- "--script" "$WORK/cmd.out" || fail "--help does not mention --script"
+expect_rc 2 "unknown option" "$TOLVANE" --frobnicate
+grep -q "unknown option --frobnicate" "$WORK/cmd.err" || fail "unknown option message"
+
+# --set writes the store; the next launch reads it.
+H="$WORK/home"
+expect_rc 0 "--set" "$TOLVANE" --home "$H" --set numPlayers=3 --set is5hp=NO --set isAlwaysOn=false
+PREFS="$(ls "$H"/Library/Preferences/*.plist)"
+grep -q "<key>numPlayers</key>" "$PREFS" || fail "numPlayers not stored"
+python3 - "$PREFS" <<'PY' || fail "stored types"
+import re, sys
+text = open(sys.argv[1]).read()
+def stored(key):
+    m = re.search(r"<key>%s</key>\s*(<integer>[^<]*</integer>|<string>[^<]*</string>|<true/>|<false/>)" % key, text)
+    return m and m.group(1)
+assert stored("numPlayers") == "<integer>3</integer>", stored("numPlayers")
+assert stored("is5hp") == "<false/>", stored("is5hp")
+assert stored("isAlwaysOn") == "<false/>", stored("isAlwaysOn")
+PY
+run_script read "$H" <<'SCRIPT'
+launch
+dump
+SCRIPT
+expect_ok read
+check read <<'PY'
+eq(dumps[0]["numPlayers"], 3, "setting read at launch")
+eq(dumps[0]["idleTimerDisabled"], False, "isAlwaysOn=false read")
+PY
+
+# A bad assignment changes nothing, even the good ones beside it.
+cp "$PREFS" "$WORK/prefs.before"
+for bad in "colour=red" "numPlayers=abc" "numPlayers=1" "numPlayers=13" "is5hp=maybe" "diceFaceType=0" "numPlayers"; do
+    expect_rc 2 "--set $bad" "$TOLVANE" --home "$H" --set diceFaceType=8 --set "$bad"
+    grep -q "tolvane: --set" "$WORK/cmd.err" || fail "--set $bad gives no message"
+done
+cmp -s "$PREFS" "$WORK/prefs.before" || fail "a refused --set changed the store"
+
+# Script errors name their line and stop with 2.
+run_script unknown "$WORK/h2" <<'SCRIPT'
+launch
+# a comment
+jump
+SCRIPT
+[ "$RC" -eq 2 ] || fail "unknown command exit $RC"
+grep -q '^line 3: unknown command "jump"' "$WORK/unknown.err" || fail "unknown command message: $(cat "$WORK/unknown.err")"
+[ ! -s "$WORK/unknown.out" ] || fail "a faulty script ran"
+
+run_script early "$WORK/h3" <<'SCRIPT'
+tap buttonInc0
+SCRIPT
+[ "$RC" -eq 2 ] || fail "tap before launch exit $RC"
+grep -q '^line 1: ' "$WORK/early.err" || fail "tap before launch message"
+
+run_script badarg "$WORK/h4" <<'SCRIPT'
+launch
+rotate 7
+SCRIPT
+[ "$RC" -eq 2 ] || fail "bad argument exit $RC"
+grep -q '^line 2: rotate' "$WORK/badarg.err" || fail "bad argument message"
+
+expect_rc 1 "missing script file" "$TOLVANE" --script "$WORK/no-such-script.txt"
+
+# A screenshot without a script launches, renders and exits.
+expect_rc 0 "--screenshot" "$TOLVANE" --home "$WORK/h5" --screenshot "$WORK/shot.png"
+python3 - "$WORK/shot.png" <<'PY' || fail "screenshot is not a 320 x 480 PNG"
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+assert data[:8] == b"\x89PNG\r\n\x1a\n"
+w, h = struct.unpack(">II", data[16:24])
+assert (w, h) in ((320, 480), (640, 960)), (w, h)
+PY
+
+# Without a display the window cannot open: a message and exit 1, no crash.
+expect_rc 1 "no display" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TOLVANE" --home "$WORK/h6"
+grep -q "no display" "$WORK/cmd.err" || fail "no display message"
+grep -q -- "--screenshot" "$WORK/cmd.err" || fail "no display message suggests nothing"
+expect_rc 1 "no display for settings" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TOLVANE" --settings --home "$WORK/h6"
+echo "cli: ok"
