@@ -3,6 +3,7 @@
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include <QEvent>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,11 +25,34 @@ std::vector<AlertView*>& shownAlerts()
 // holding that button must then be deleted later, not under its feet.
 int clicksInProgress = 0;
 
+// Dims the window under the alert and keeps covering it when the window
+// turns, with the alert's box kept in the middle.
 class Dimmer final : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit Dimmer(QWidget* host) : QWidget(host)
+    {
+        if (host)
+            host->installEventFilter(this);
+    }
+    QWidget* box = nullptr; // non-owning; a child of this
+
+    void cover(QSize size)
+    {
+        setGeometry(0, 0, size.width(), size.height());
+        if (box) {
+            box->setFixedWidth(std::max(100, std::min(284, size.width() - 20)));
+            box->adjustSize();
+            box->move((size.width() - box->width()) / 2, (size.height() - box->height()) / 2);
+        }
+    }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched == parentWidget() && e->type() == QEvent::Resize)
+            cover(parentWidget()->size());
+        return false;
+    }
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -69,9 +93,9 @@ void AlertView::show()
     auto* overlay = new Dimmer(host);
     impl_->overlay = overlay;
     QSize size = host ? host->size() : QSize(320, 480);
-    overlay->setGeometry(0, 0, size.width(), size.height());
 
     auto* box = new QFrame(overlay);
+    overlay->box = box;
     box->setAutoFillBackground(true);
     QPalette pal = box->palette();
     pal.setColor(QPalette::Window, QColor(28, 48, 98));
@@ -115,10 +139,7 @@ void AlertView::show()
         });
         row->addWidget(b);
     }
-    int boxW = std::min(284, size.width() - 20);
-    box->setFixedWidth(std::max(100, boxW));
-    box->adjustSize();
-    box->move((size.width() - box->width()) / 2, (size.height() - box->height()) / 2);
+    overlay->cover(size);
     overlay->show();
     overlay->raise();
 }

@@ -54,6 +54,23 @@ public:
     TextField::State* state = nullptr; // non-owning; cleared when the field goes away
 
 protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        bool isReturn = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+        if (!isReturn || !state || !state->owner) {
+            QLineEdit::keyPressEvent(e);
+            return;
+        }
+        // The return key ends editing here rather than through QLineEdit, which
+        // carries on with itself after signalling: the action may destroy the
+        // field and this editor with it, so nothing is touched after it.
+        e->accept();
+        TextField* owner = state->owner;
+        if (owner->onDidEndOnExit) {
+            auto action = owner->onDidEndOnExit;
+            action(*owner);
+        }
+    }
     void focusOutEvent(QFocusEvent* e) override
     {
         QLineEdit::focusOutEvent(e);
@@ -139,12 +156,6 @@ TextField::TextField(Rect frame)
     QObject::connect(st->edit, &QLineEdit::textEdited, st->edit, [st](const QString& text) {
         // Each user edit is a new name value, like each program set.
         st->text = std::make_shared<const std::string>(qtui::toStdString(text));
-    });
-    QObject::connect(st->edit, &QLineEdit::returnPressed, st->edit, [st] {
-        if (!st->owner || !st->owner->onDidEndOnExit)
-            return;
-        auto action = st->owner->onDidEndOnExit;
-        action(*st->owner); // may destroy the field: nothing touched after
     });
     setFrame(frame);
 }

@@ -128,7 +128,8 @@ View::View(Rect frame) : View(std::make_unique<Impl>(new BaseWidget))
 View::View(std::unique_ptr<Impl> impl) : impl_(std::move(impl))
 {
     impl_->self = this;
-    if (impl_->widget)
+    // Our widgets paint their own background colour, clear by default.
+    if (dynamic_cast<BaseWidget*>(impl_->widget))
         impl_->widget->setAttribute(Qt::WA_NoSystemBackground);
 }
 
