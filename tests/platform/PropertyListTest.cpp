@@ -271,3 +271,42 @@ TEST(PropertyList, FilesRoundTripAndNullIsRefused)
     EXPECT_FALSE(error.empty());
     FileSystem::removeFile(path);
 }
+
+TEST(PropertyList, RandomDamageNeverCrashesAndAcceptedTextIsStable)
+{
+    Value sample(Dictionary { { "names", Value(Array { Value("Orrin"), Value("Ajaní & <co>") }) },
+        { "n", Value(-42) }, { "r", Value(2.5) }, { "when", Value(Date { 1768478400 }) },
+        { "blob", Value(Bytes { 1, 2, 3, 4, 5 }) }, { "flags", Value(Array { Value(true), Value(false) }) } });
+    const std::string good = PropertyList::serialize(sample);
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8); };
+    const char alphabet[] = "<>/&;#x=\"' \n\t[]!-?adkeyintgrsl0123456789\xC3\xA9\xFF";
+    int accepted = 0;
+    for (int round = 0; round < 4000; ++round) {
+        std::string text = good;
+        const int edits = 1 + int(next() % 4);
+        for (int e = 0; e < edits; ++e) {
+            const size_t at = next() % text.size();
+            const char c = alphabet[next() % (sizeof alphabet - 1)];
+            switch (next() % 3) {
+            case 0: text[at] = c; break;
+            case 1: text.insert(text.begin() + long(at), c); break;
+            default: text.erase(at, 1 + next() % 8); break;
+            }
+        }
+        std::string error;
+        auto v = PropertyList::parse(text, &error);
+        if (!v) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ++accepted;
+        // Whatever was accepted must survive its own round trip unchanged.
+        auto again = PropertyList::parse(PropertyList::serialize(*v));
+        ASSERT_TRUE(again) << text;
+        if (v->type() == Value::Type::Real || !(*v == *v))
+            continue;
+        EXPECT_EQ(*again, *v) << text;
+    }
+    EXPECT_GT(accepted, 0);
+}

@@ -264,3 +264,35 @@ TEST_F(RunLoopTest, RunReturnsTheQuitCode)
     RunLoop::main().quit(3);
     EXPECT_EQ(RunLoop::main().run(), 3);
 }
+
+TEST_F(RunLoopTest, RealModeTimersRunOnQtsEventLoop)
+{
+    ASSERT_LT(RunLoop::main().nextDeadline(), 0) << "queue must be empty before the clock is swapped";
+    RealClock real;
+    Clock::install(&real);
+    const double t0 = real.monotonic();
+    std::vector<double> beats;
+    double delayedAt = -1;
+    auto timer = Timer::schedule(0.02, true, [&](Timer& t) {
+        beats.push_back(real.monotonic() - t0);
+        if (beats.size() == 3)
+            t.invalidate();
+    });
+    RunLoop::main().performAfter(0.09, this, [&] {
+        delayedAt = real.monotonic() - t0;
+        RunLoop::main().quit(5);
+    });
+    // A watchdog so that a broken loop fails the test instead of hanging it.
+    RunLoop::main().performAfter(5, &real, [] { RunLoop::main().quit(-1); });
+    const int code = RunLoop::main().run();
+    RunLoop::main().cancelPerforms(&real);
+    Clock::install(&virtualClock());
+    EXPECT_EQ(code, 5);
+    ASSERT_EQ(beats.size(), 3u);
+    EXPECT_GE(beats[0], 0.02);
+    EXPECT_GE(beats[1], 0.04);
+    EXPECT_GE(beats[2], 0.06);
+    EXPECT_GE(delayedAt, 0.09);
+    EXPECT_LT(delayedAt, 4.0);
+    EXPECT_FALSE(timer->isValid());
+}
