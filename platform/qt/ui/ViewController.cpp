@@ -1,3 +1,4 @@
+#include "WindowRegistry.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
@@ -12,8 +13,7 @@ ViewController::~ViewController()
         modal_->parent_ = nullptr;
     if (parent_ && parent_->modal_ == this)
         parent_->modal_ = nullptr;
-    if (Window* w = Application::shared().keyWindow(); w && w->rootViewController() == this)
-        w->setRootViewController(nullptr);
+    windows::forgetRootController(this);
 }
 
 View& ViewController::view()

@@ -1,11 +1,14 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "WindowRegistry.h"
 #include "platform/Clock.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include <QPixmap>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace platform {
 
@@ -53,6 +56,20 @@ struct WindowImpl final : View::Impl {
 };
 
 WindowImpl& wimpl(const Window& w) { return static_cast<WindowImpl&>(w.impl()); }
+
+// Non-owning; each window adds itself when made and removes itself when destroyed.
+std::vector<Window*>& liveWindows()
+{
+    static std::vector<Window*> all;
+    return all;
+}
+}
+
+void windows::forgetRootController(ViewController* controller)
+{
+    for (Window* w : liveWindows())
+        if (w->rootViewController() == controller)
+            w->setRootViewController(nullptr);
 }
 
 Window::Window() : Window(Rect { 0, 0, 320, 480 }) { }
@@ -61,10 +78,13 @@ Window::Window(Rect frame) : View(std::make_unique<WindowImpl>())
 {
     impl().widget->setWindowTitle(QStringLiteral("Tolvane"));
     setFrame(frame);
+    liveWindows().push_back(this);
 }
 
 Window::~Window()
 {
+    auto& all = liveWindows();
+    all.erase(std::remove(all.begin(), all.end(), this), all.end());
     if (Application::shared().keyWindow() == this)
         Application::shared().setKeyWindow(nullptr);
 }

@@ -98,16 +98,19 @@ TEST(ViewController, DestroyingEitherSideOfAPresentationUnlinksIt)
     survivor.dismissModalViewControllerAnimated(false);
 }
 
-TEST(ViewController, WindowForgetsARootThatGoesAway)
+TEST(ViewController, WindowsForgetARootThatGoesAway)
 {
-    Window window;
+    Window window, settings; // only the first is the key window
     window.makeKeyAndVisible();
     {
-        struct Plain final : ViewController { } root;
+        struct Plain final : ViewController { } root, other;
         window.setRootViewController(&root);
+        settings.setRootViewController(&other);
         EXPECT_EQ(window.rootViewController(), &root);
         EXPECT_EQ(root.view().frame(), (Rect { 0, 20, 320, 460 }));
     }
     EXPECT_EQ(window.rootViewController(), nullptr);
+    EXPECT_EQ(settings.rootViewController(), nullptr);
     EXPECT_TRUE(window.subviews().empty());
+    EXPECT_TRUE(settings.subviews().empty());
 }
