@@ -2,6 +2,8 @@
 // The main run loop: timers, delayed calls, next-turn calls and calls from
 // other threads, all run on the main thread. In real mode it sits on Qt's
 // event loop; on a virtual clock, timers fire only when the clock advances.
+// Timers and delayed calls are made and cancelled on the main thread only;
+// post() and runOnMainAndWait() may be called from any thread.
 
 #include <functional>
 #include <memory>
