@@ -279,10 +279,17 @@ void TextField::simulateUserEdit(const std::string& text)
     if (!isEnabled() || !becomeFirstResponder())
         return;
     FieldEdit* e = state_->edit;
+    // Typed as keys, so the text arrives the way a user's does.
     e->selectAll();
-    e->insert(qtui::toQString(text));
-    // Retyping the same text is still an edit: it gets a value of its own.
-    state_->text = std::make_shared<const std::string>(text);
+    QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(e, &erase);
+    QString typed = qtui::toQString(text);
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        qsizetype n = typed.at(i).isHighSurrogate() && i + 1 < typed.size() ? 2 : 1;
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed.mid(i, n));
+        QApplication::sendEvent(e, &key);
+        i += n - 1;
+    }
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(e, &press); // may destroy this field through the action
 }

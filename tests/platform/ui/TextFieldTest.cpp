@@ -42,6 +42,14 @@ TEST(TextField, UserEditMakesANewValueAndReturnEndsEditing)
     f.simulateUserEdit("Carol");
     EXPECT_EQ(ended, 2);
     EXPECT_EQ(f.text(), "Carol");
+
+    // Typed text of any script arrives whole; clearing the field is an edit too.
+    f.simulateUserEdit("Zoë 🂡");
+    EXPECT_EQ(f.text(), "Zoë 🂡");
+    auto beforeClear = f.textValue();
+    f.simulateUserEdit("");
+    EXPECT_EQ(f.text(), "");
+    EXPECT_NE(f.textValue().get(), beforeClear.get());
 }
 
 TEST(TextField, FirstResponderAndDisabledFields)
