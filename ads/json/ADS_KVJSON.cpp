@@ -632,7 +632,7 @@ bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)
         return true;
     }
     case Value::Type::Decimal: {
-        const std::string& text = value.asDecimal().text;
+        const std::string& text = value.decimalIf()->text;
         if (!isJsonNumber(text))
             break;
         out.append(text);

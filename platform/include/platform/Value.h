@@ -88,6 +88,8 @@ public:
     const std::string* stringIf() const;
     const platform::Array* arrayIf() const;
     const platform::Dictionary* dictionaryIf() const;
+    // The exact decimal in place, without the copy asDecimal() makes.
+    const platform::Decimal* decimalIf() const { return std::get_if<platform::Decimal>(&v_); }
 
     // Mutable access; copies shared storage first, so copies never see the change.
     // Calling them on a value of another type turns it into an empty one of that type.
