@@ -1,6 +1,11 @@
 #include "platform/ui/Animation.h"
+#include "ViewImpl.h"
+#include "platform/Clock.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/View.h"
+#include <QPixmap>
+#include <QPointer>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 #include <list>
@@ -14,6 +19,56 @@ struct Block {
     double duration = 0.2;
     AnimationTransition transition = AnimationTransition::None;
     std::function<void(const std::string&, bool)> didStop;
+    QPointer<QWidget> flipTarget;
+    QPixmap before;
+};
+
+// Draws a flip over a view on screen: the old picture turns away about the
+// vertical axis, the new one turns in. Only on the real clock; on a virtual
+// clock (tests, automation) the change shows at once, so that a picture taken
+// right after it shows the new content.
+class FlipOverlay final : public QWidget {
+public:
+    FlipOverlay(QWidget* target, QPixmap before, QPixmap after, bool fromLeft, double duration)
+        : QWidget(target), before_(std::move(before)), after_(std::move(after)), fromLeft_(fromLeft),
+          duration_(std::max(0.05, duration)), start_(Clock::shared().monotonic())
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(target->rect());
+        raise();
+        show();
+        timer_ = Timer::schedule(1.0 / 60, true, [this](Timer& t) {
+            update();
+            if (progress() >= 1) {
+                t.invalidate();
+                hide();
+                deleteLater(); // not from inside the timer that is running
+            }
+        });
+    }
+
+private:
+    double progress() const { return std::clamp((Clock::shared().monotonic() - start_) / duration_, 0.0, 1.0); }
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.fillRect(rect(), Qt::black);
+        double t = progress();
+        double angle = (t < 0.5 ? t : t - 1) * 180 * (fromLeft_ ? 1 : -1);
+        const QPixmap& pic = t < 0.5 ? before_ : after_;
+        QTransform turn;
+        turn.translate(width() / 2.0, height() / 2.0);
+        turn.rotate(angle, Qt::YAxis);
+        turn.translate(-width() / 2.0, -height() / 2.0);
+        p.setTransform(turn);
+        p.drawPixmap(rect(), pic);
+    }
+
+    QPixmap before_, after_;
+    bool fromLeft_;
+    double duration_, start_;
+    std::unique_ptr<Timer> timer_;
 };
 
 // Model values change at once, so a block is only bookkeeping: its record,
@@ -43,12 +98,18 @@ void setDuration(double seconds)
     state().open.back().duration = std::isfinite(seconds) ? std::max(0.0, seconds) : 0.0;
 }
 
-void setTransition(AnimationTransition transition, View&, bool)
+void setTransition(AnimationTransition transition, View& forView, bool)
 {
-    // The flip is drawn by the container being redrawn with its new content;
-    // what matters to the program is that the block carries the transition.
-    if (!state().open.empty())
-        state().open.back().transition = transition;
+    if (state().open.empty())
+        return;
+    Block& b = state().open.back();
+    b.transition = transition;
+    QWidget* w = forView.impl().widget;
+    bool flip = transition == AnimationTransition::FlipFromLeft || transition == AnimationTransition::FlipFromRight;
+    if (flip && w && w->isVisible() && !Clock::shared().isVirtual()) {
+        b.flipTarget = w;
+        b.before = w->grab();
+    }
 }
 
 void setDidStopHandler(std::function<void(const std::string& name, bool finished)> handler)
@@ -65,6 +126,9 @@ void commit()
     Block b = std::move(s.open.back());
     s.open.pop_back();
     s.history.push_back(Record { b.name, b.duration, b.transition });
+    if (b.flipTarget && !b.before.isNull())
+        new FlipOverlay(b.flipTarget, b.before, b.flipTarget->grab(),
+            b.transition == AnimationTransition::FlipFromLeft, b.duration); // owned by its target widget
     if (!b.didStop)
         return;
     auto it = s.pending.insert(s.pending.end(), nullptr);

@@ -126,6 +126,8 @@ void ButtonWidget::mousePressEvent(QMouseEvent* e)
         // the button that owns it: keep the timer alive until the next turn.
         std::shared_ptr<Timer> keep(std::move(b->longPressTimer));
         RunLoop::main().post([keep] { });
+        if (!b->enabled)
+            return; // disabled while held: the hold no longer counts
         b->longPressed = true;
         b->highlighted = false;
         if (b->widget)

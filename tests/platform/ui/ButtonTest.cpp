@@ -78,6 +78,14 @@ TEST(Button, HoldingFiresLongPressAfterPointEightSecondsInsteadOfTap)
     b.simulateLongPress();
     EXPECT_EQ(longPresses, 2);
     EXPECT_EQ(taps, 1);
+
+    // Disabled while held: neither a long press nor a tap.
+    b.simulateTouchDown();
+    b.setEnabled(false);
+    uitest::advance(1.0);
+    b.simulateTouchUp();
+    EXPECT_EQ(longPresses, 2);
+    EXPECT_EQ(taps, 1);
 }
 
 TEST(Button, ActionMayDestroyTheButton)
