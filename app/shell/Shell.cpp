@@ -136,13 +136,14 @@ int Shell::runWindow(const CommandLineOptions& options)
 
     int rc;
     {
+        // Signals are routed first, so that one arriving during the start-up
+        // still ends the session through termination once the loop turns.
+        platform::DesktopShell desktop;
+        desktop.installSignalHandlers();
         auto delegate = Launcher::launch();
         auto& app = platform::Application::shared();
-
-        platform::DesktopShell desktop;
         if (!desktop.attach(*delegate->window))
             std::cerr << "tolvane: the window could not be tied to the desktop session" << std::endl;
-        desktop.installSignalHandlers();
         rc = platform::RunLoop::main().run();
         // The game is saved on every way out; a loop that ended by itself
         // (the toolkit quitting) still terminates the application first.
@@ -164,11 +165,11 @@ int Shell::runSettingsWindow(const CommandLineOptions& options)
     platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
     int rc;
     {
+        platform::DesktopShell desktop;
+        desktop.installSignalHandlers();
         SettingsWindow settings(platform::UserDefaults::standard());
         settings.show();
-        platform::DesktopShell desktop;
         desktop.attach(settings.window());
-        desktop.installSignalHandlers();
         rc = platform::RunLoop::main().run();
         desktop.detach();
     }

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The windowed life counter (on the offscreen platform) ends cleanly on
+# SIGTERM and saves the game on the way out, as the desktop's logout would.
+source "$(dirname "$0")/common.bash"
+
+H="$WORK/home"
+"$TOLVANE" --home "$H" 2> "$WORK/window.err" &
+pid=$!
+for _ in $(seq 300); do
+    grep -q "viewDidLoad start!" "$WORK/window.err" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+grep -q "viewDidLoad start!" "$WORK/window.err" || { kill -KILL "$pid" 2>/dev/null; fail "the window did not start"; }
+kill -TERM "$pid"
+set +e
+wait "$pid"
+rc=$?
+set -e
+[ "$rc" -eq 0 ] || fail "exit status $rc after SIGTERM (143 means the signal was not handled)"
+[ -f "$H/Documents/data.plist" ] || fail "no saved game after SIGTERM"
+grep -q "<string>2</string>" "$H/Documents/data.plist" || fail "saved game lacks its header"
+echo "window_signal: ok"
