@@ -134,6 +134,7 @@ public:
     void simulateUserSet(bool on); // the user: action sent when the value changes
 };
 
+// Multi-line text; read-only until made editable (it shows logs).
 class TextView : public View {
 public:
     TextView();
