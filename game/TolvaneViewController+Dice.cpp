@@ -67,7 +67,7 @@ void TolvaneViewController::doThrowDice()
 
     // A draw without replacement from the faces 0 .. F - 1: each step takes a
     // uniform index among the faces not yet drawn and swaps the last undrawn
-    // face into its place. Only the swapped places are remembered, so a die
+    // face into its place. Only the changed places are remembered, so a die
     // with two billion faces costs no more than a six-sided one.
     std::unordered_map<long, long> moved;
     auto faceAt = [&moved](long index) {
@@ -78,8 +78,8 @@ void TolvaneViewController::doThrowDice()
         const long last = f - 1 - i;
         const long j = random() % (f - i);
         const long v = faceAt(j);
+        // The drawn face would go to `last`, which no later step reads.
         moved[j] = faceAt(last);
-        moved[last] = v;
         show(i, v);
     }
 }
