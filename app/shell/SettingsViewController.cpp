@@ -16,10 +16,10 @@ struct SwitchText {
 // In the order the switches appear on screen.
 const SwitchText kSwitches[] = {
     { "isLandscapeAtStart", "Start in landscape" },
-    { "is5hp", "Show the +5 and -5 buttons" },
+    { "is5hp", "Show +5 and -5 buttons" },
     { "isAskBeforeReset", "Ask before a reset" },
     { "isThrow2Dices", "Throw two dice" },
-    { "isDiceRepeat", "Dice may show the same value" },
+    { "isDiceRepeat", "Dice may repeat a value" },
     { "isAlwaysOn", "Keep the screen on" },
 };
 
