@@ -8,9 +8,12 @@
 
 namespace {
 
-std::unique_ptr<ADSStatistics>& sharedSlot()
+// The shared instance lives for the process: it is not destroyed at exit,
+// when the settings store it writes to may already be gone. Its timings are
+// written on the termination notification instead.
+ADSStatistics*& sharedSlot()
 {
-    static std::unique_ptr<ADSStatistics> instance;
+    static ADSStatistics* instance = nullptr;
     return instance;
 }
 
@@ -26,15 +29,17 @@ constexpr const char* kClickDateKey = "date";
 
 ADSStatistics& ADSStatistics::sharedStatistics()
 {
-    auto& slot = sharedSlot();
+    ADSStatistics*& slot = sharedSlot();
     if (!slot)
-        slot = std::make_unique<ADSStatistics>();
+        slot = new ADSStatistics();
     return *slot;
 }
 
 void ADSStatistics::releaseSharedStatistics()
 {
-    sharedSlot().reset();
+    ADSStatistics* old = sharedSlot();
+    sharedSlot() = nullptr;
+    delete old;
 }
 
 const std::vector<std::string>& ADSStatistics::allTimingNames()

@@ -7,8 +7,9 @@ namespace platform {
 
 BackgroundTasks& BackgroundTasks::shared()
 {
-    static BackgroundTasks instance;
-    return instance;
+    // Never destroyed: its timers must not outlive the run loop at exit.
+    static BackgroundTasks* instance = new BackgroundTasks();
+    return *instance;
 }
 
 BackgroundTasks::BackgroundTasks() = default;
