@@ -146,6 +146,12 @@ TEST_F(LifeChangesTest, AllMinusOneSkipsAPlayerOnTheMinimum)
     ASSERT_EQ(c().arHp.size(), 2u);
     EXPECT_EQ(*c().arName[0], c().ar_nameField[0]->text());
     EXPECT_EQ(*c().arName[1], c().ar_nameField[1]->text());
+
+    // Reaching the last row this way does not grow the column.
+    select(34, 0);
+    tap(*c().buttonDec0);
+    EXPECT_EQ(c().getHP(0), -5);
+    EXPECT_EQ(rows(0), 36);
 }
 
 TEST_F(LifeChangesTest, AllPlusOneRaisesEveryPlayerAndFivesStayPersonal)

@@ -141,6 +141,11 @@ TEST_F(SavedGameTest, SavingWritesHeaderTotalsAndLogTriples)
     EXPECT_EQ(saved[15], platform::Value(18));
     EXPECT_EQ(saved[11].asString(), "");
     EXPECT_EQ(saved[13].asDate().secondsSince1970, c().arTime[2].secondsSince1970);
+
+    // Termination saves twice; the second write gives the same file.
+    const auto first = platform::FileSystem::readFile(savedGamePath());
+    c().savePref();
+    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()), first);
 }
 
 TEST_F(SavedGameTest, AGameSurvivesARestart)
