@@ -623,7 +623,8 @@ bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)
         return true;
     }
     case Value::Type::Real: {
-        // JSON has no spelling for NaN or the infinities.
+        // The shortest text that reads back to the same double ("0.1", not
+        // "0.10000000000000001"). JSON has no spelling for NaN or the infinities.
         const double d = value.asDouble();
         if (!std::isfinite(d))
             break;
@@ -632,6 +633,8 @@ bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)
         return true;
     }
     case Value::Type::Decimal: {
+        // Written digit for digit: the text is the exact value, and any
+        // normalising would change what a later read gives back.
         const std::string& text = value.decimalIf()->text;
         if (!isJsonNumber(text))
             break;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -451,4 +452,44 @@ TEST(ADS_KVJSON, BenchInputsRoundTrip)
     }
     if (seen == 0)
         GTEST_SKIP() << "no benchmark inputs in " << dir;
+}
+
+// Damaged text never crashes the reader: every cut and every changed byte
+// gives either an error of ours or a value that survives a write and reread.
+TEST(ADS_KVJSON, DamagedTextGivesErrorsOrValues)
+{
+    const std::string seed = R"({"name":"caf\u00e9 \ud83d\ude00","list":[1,-2.5e3,true,null,{"k":[]}],)"
+                             R"("esc":"a\"b\\c\/\n","deep":[[[{"x":0.1}]]],"n":-0})";
+    ADS_KVJSON json;
+    ASSERT_TRUE(json.objectWithString(seed));
+    std::mt19937 rng(11);
+    const std::string alphabet = "{}[]\":,\\u0123456789abcdefE+-. \t\ntrue\x01\x80\xff";
+    int values = 0, errors = 0;
+    for (int i = 0; i < 4000; ++i) {
+        std::string text = seed;
+        if (i < int(seed.size())) {
+            text.resize(size_t(i)); // every prefix
+        } else {
+            const int edits = 1 + int(rng() % 3);
+            for (int k = 0; k < edits; ++k)
+                text[rng() % text.size()] = alphabet[rng() % alphabet.size()];
+        }
+        Error e;
+        const auto v = json.fragmentWithString(text, &e);
+        if (!v) {
+            ++errors;
+            EXPECT_EQ(e.domain, ADS_KVJSONErrorDomain);
+            EXPECT_GE(e.code, 1);
+            EXPECT_LE(e.code, 12);
+            continue;
+        }
+        ++values;
+        const auto written = json.stringWithFragment(*v, &e);
+        ASSERT_TRUE(written) << text << " -> " << e.message;
+        const auto again = json.fragmentWithString(*written);
+        ASSERT_TRUE(again) << *written;
+        EXPECT_TRUE(*again == *v) << text;
+    }
+    EXPECT_GT(values, 0);
+    EXPECT_GT(errors, 0);
 }
