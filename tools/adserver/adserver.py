@@ -20,6 +20,7 @@ prints "PORT <n>" on its first line of output once it listens. Routes:
 """
 import argparse
 import json
+import os
 import sys
 import threading
 import time
@@ -157,11 +158,22 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--verbose", action="store_true")
+    parser.add_argument("--exit-with-parent", action="store_true",
+                        help="stop when the process that started the server goes (tests)")
     args = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     server.verbose = args.verbose
     print("PORT %d" % server.server_address[1], flush=True)
+    if args.exit_with_parent:
+        parent = os.getppid()
+
+        def watch():
+            while not STOP.wait(0.5):
+                if os.getppid() != parent:
+                    server.shutdown()
+                    return
+        threading.Thread(target=watch, daemon=True).start()
     try:
         server.serve_forever(poll_interval=0.1)
     except KeyboardInterrupt:

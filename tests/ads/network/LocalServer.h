@@ -49,7 +49,8 @@ public:
             close(fds[0]);
             close(fds[1]);
             std::string script = std::string(TOLVANE_SOURCE_DIR) + "/tools/adserver/adserver.py";
-            execlp("python3", "python3", script.c_str(), "--port", "0", static_cast<char*>(nullptr));
+            execlp("python3", "python3", script.c_str(), "--port", "0", "--exit-with-parent",
+                static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
