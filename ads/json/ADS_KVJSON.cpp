@@ -333,6 +333,16 @@ bool ADS_KVJSON::scanRestOfFalse(Value& out, Error* error)
 bool ADS_KVJSON::scanNumber(Value& out, Error* error)
 {
     const uint8_t* start = c_;
+    if (!scanNumberText(error))
+        return false;
+    // The digits are kept as they were written, so the decimal cannot fail
+    // to be made and nothing is rounded through binary floating point.
+    out = Value(platform::Decimal { std::string(reinterpret_cast<const char*>(start), size_t(c_ - start)) });
+    return true;
+}
+
+bool ADS_KVJSON::scanNumberText(Error* error)
+{
     if (c_ < end_ && *c_ == '-')
         ++c_;
     if (c_ < end_ && *c_ == '0') {
@@ -361,9 +371,6 @@ bool ADS_KVJSON::scanNumber(Value& out, Error* error)
         while (c_ < end_ && isDigit(*c_))
             ++c_;
     }
-    // The digits are kept as they were written, so the decimal cannot fail
-    // to be made and nothing is rounded through binary floating point.
-    out = Value(platform::Decimal { std::string(reinterpret_cast<const char*>(start), size_t(c_ - start)) });
     return true;
 }
 
@@ -482,10 +489,18 @@ bool ADS_KVJSON::scanRestOfArray(Value& out, Error* error)
             ++c_;
             break;
         }
-        Value item;
-        if (!scanValue(item, error))
-            return errWithUnderlier(3, error, "Expected value while parsing array");
-        valueStack_.push_back(std::move(item));
+        // Numbers, the bulk of numeric arrays, go straight onto the stack.
+        if (c_ < end_ && (isDigit(*c_) || *c_ == '-')) {
+            const uint8_t* start = c_;
+            if (!scanNumberText(error))
+                return errWithUnderlier(3, error, "Expected value while parsing array");
+            valueStack_.emplace_back(platform::Decimal { std::string(reinterpret_cast<const char*>(start), size_t(c_ - start)) });
+        } else {
+            Value item;
+            if (!scanValue(item, error))
+                return errWithUnderlier(3, error, "Expected value while parsing array");
+            valueStack_.push_back(std::move(item));
+        }
         skipWhitespace();
         if (c_ < end_ && *c_ == ',') {
             ++c_;

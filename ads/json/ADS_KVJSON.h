@@ -61,6 +61,8 @@ private:
     bool scanValue(platform::Value& out, platform::Error* error);
     bool scanRestOfString(std::string& out, platform::Error* error);
     bool scanNumber(platform::Value& out, platform::Error* error);
+    // Moves past one number; the caller takes the text it spans.
+    bool scanNumberText(platform::Error* error);
     bool scanRestOfNull(platform::Value& out, platform::Error* error);
     bool scanRestOfTrue(platform::Value& out, platform::Error* error);
     bool scanRestOfFalse(platform::Value& out, platform::Error* error);
