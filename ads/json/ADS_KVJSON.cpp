@@ -608,8 +608,11 @@ std::optional<std::string> ADS_KVJSON::stringWithObject(const Value& value, bool
         err(error, 4, "Not valid type for JSON");
         return std::nullopt;
     }
+    // Growing a large buffer step by step costs far more than the writing
+    // (each step copies it and touches fresh pages), so its size is
+    // estimated first; small results still start at 128 characters.
     std::string out;
-    out.reserve(128);
+    out.reserve(std::max<size_t>(128, estimatedSize(value, 1)));
     Error local;
     if (!appendValue(value, out, &local)) {
         if (error)
@@ -617,6 +620,39 @@ std::optional<std::string> ADS_KVJSON::stringWithObject(const Value& value, bool
         return std::nullopt;
     }
     return out;
+}
+
+// Close to the written length for plain text (escapes and indentation of
+// unusual depth may need more); it stops looking below the nesting ceiling,
+// where writing fails anyway.
+size_t ADS_KVJSON::estimatedSize(const Value& value, uint32_t depth) const
+{
+    const size_t perElement = humanReadable_ ? 2 + 2 * size_t(depth) : 1;
+    switch (value.type()) {
+    case Value::Type::Dictionary: {
+        size_t n = 2;
+        if (depth > kHardDepthLimit)
+            return n;
+        for (const auto& [key, item] : value.asDictionary())
+            n += perElement + key.size() + (humanReadable_ ? 5 : 3) + estimatedSize(item, depth + 1);
+        return n;
+    }
+    case Value::Type::Array: {
+        size_t n = 2;
+        if (depth > kHardDepthLimit)
+            return n;
+        for (const Value& item : value.asArray())
+            n += perElement + estimatedSize(item, depth + 1);
+        return n;
+    }
+    case Value::Type::String: return value.asString().size() + 2;
+    case Value::Type::Decimal: return value.decimalIf()->text.size();
+    case Value::Type::Integer: return 20;
+    case Value::Type::Real: return 24;
+    case Value::Type::Date: return 27;
+    case Value::Type::Data: return 4 + value.asData().size() * 9 / 4;
+    default: return 5;
+    }
 }
 
 bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)

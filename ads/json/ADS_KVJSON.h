@@ -80,6 +80,7 @@ private:
     bool appendArray(const platform::Array& array, std::string& out, platform::Error* error);
     bool appendString(std::string_view text, std::string& out, platform::Error* error);
     void indent(std::string& out) const;
+    size_t estimatedSize(const platform::Value& value, uint32_t depth) const;
 
     const uint8_t* c_ = nullptr; // read position, valid during one read
     const uint8_t* end_ = nullptr;
