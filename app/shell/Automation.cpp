@@ -90,6 +90,16 @@ int Automation::execute(const ScriptCommand& command)
         return fail(command, "the application has terminated");
 
     TolvaneViewController* vc = controller();
+    // An alert is modal: while it is up the player can only answer it.
+    bool touchesScreen = command.kind == K::Tap || command.kind == K::Wheel || command.kind == K::Name
+        || command.kind == K::Poison || command.kind == K::Reset || command.kind == K::HardReset;
+    if (touchesScreen && vc) {
+        platform::AlertView* alert = vc->currentAlert();
+        if (!alert)
+            alert = platform::AlertView::current();
+        if (alert && alert->isVisible())
+            return fail(command, "an alert is on screen (answer it with alert INDEX first)");
+    }
     int rc = kSuccess;
     switch (command.kind) {
     case K::Clock: {

@@ -25,16 +25,26 @@ protected:
     }
     void TearDown() override
     {
-        automation.reset();
-        platform::Application::shared().setDelegate(nullptr);
-        if (platform::Application::shared().state() == platform::ApplicationState::Background)
-            platform::Application::shared().enterForeground();
-        if (platform::Application::shared().deviceOrientation() != 1)
-            platform::Application::shared().setDeviceOrientation(1);
+        finish();
         shelltest::cleanSlate();
+    }
+    // Ends the previous run and leaves the application as a new process has it.
+    void finish()
+    {
+        auto& app = platform::Application::shared();
+        // Turned back while the screen still exists, so that the next launch
+        // in this process starts upright.
+        if (app.deviceOrientation() != 1)
+            app.setDeviceOrientation(1);
+        automation.reset();
+        app.setDelegate(nullptr);
+        app.setStatusBarOrientation(1);
+        if (app.state() == platform::ApplicationState::Background)
+            app.enterForeground();
     }
     int run(const std::string& script)
     {
+        finish();
         out.str("");
         err.str("");
         automation = std::make_unique<Automation>(out, err);
@@ -86,6 +96,17 @@ TEST_F(AutomationTest, ControlsAlertsWheelsAndPlayersMustExist)
     EXPECT_EQ(run("launch\nwheel 0 36"), Automation::kBadScript);
     EXPECT_EQ(run("launch\nname 2 Zed"), Automation::kBadScript);
     EXPECT_EQ(err.str(), "line 2: there is no player 2\n");
+}
+
+TEST_F(AutomationTest, WhileAnAlertIsUpOnlyItCanBeAnswered)
+{
+    EXPECT_EQ(run("launch\nreset\ntap buttonInc0"), Automation::kBadScript);
+    EXPECT_EQ(err.str(), "line 3: an alert is on screen (answer it with alert INDEX first)\n");
+    EXPECT_EQ(run("launch\nhardreset\nwheel 0 3"), Automation::kBadScript);
+    EXPECT_EQ(run("launch\nreset\nreset"), Automation::kBadScript);
+    // Turning the device and dumping are still possible; answering frees the screen.
+    EXPECT_EQ(run("launch\nreset\nrotate 4\ndump\nalert 0\ntap buttonInc0\ndump"), Automation::kSuccess) << err.str();
+    EXPECT_EQ(automation->dumpValue().asDictionary().get("players").asArray()[0].asDictionary().get("life").asInt64(), 21);
 }
 
 TEST_F(AutomationTest, AfterTerminationOnlyInspectionIsLeft)
