@@ -76,6 +76,13 @@ int Shell::main(int argc, char** argv)
         return 0;
     }
 
+    // A home that cannot hold the saved game would lose every save silently.
+    if (options->home
+        && !(platform::FileSystem::createDirectories(*options->home) && platform::FileSystem::isDirectory(*options->home))) {
+        std::cerr << "tolvane: cannot use " << *options->home << " as the home folder" << std::endl;
+        return 1;
+    }
+
     bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
     if (!options->assignments.empty()) {
         ToolkitArguments toolkit(argc > 0 ? argv[0] : nullptr);

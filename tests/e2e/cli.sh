@@ -77,6 +77,11 @@ grep -q '^line 2: rotate' "$WORK/badarg.err" || fail "bad argument message"
 
 expect_rc 1 "missing script file" "$TOLVANE" --script "$WORK/no-such-script.txt"
 
+# A home that is a file cannot hold a saved game: refused before anything runs.
+printf 'x' > "$WORK/plainfile"
+expect_rc 1 "home is a file" "$TOLVANE" --home "$WORK/plainfile" --script "$WORK/read.txt"
+grep -q "cannot use" "$WORK/cmd.err" || fail "home folder message"
+
 # A screenshot without a script launches, renders and exits.
 expect_rc 0 "--screenshot" "$TOLVANE" --home "$WORK/h5" --screenshot "$WORK/shot.png"
 python3 - "$WORK/shot.png" <<'PY' || fail "screenshot is not a 320 x 480 PNG"
