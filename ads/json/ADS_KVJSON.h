@@ -29,7 +29,9 @@ public:
     bool humanReadable() const { return humanReadable_; }
     void setHumanReadable(bool human) { humanReadable_ = human; }
 
-    // The top level must be an object or an array.
+    // The top level must be an object or an array. The view's length, not a
+    // zero byte, ends the text: a zero byte inside is refused like any other
+    // stray byte instead of silently cutting the text short.
     std::optional<platform::Value> objectWithString(std::string_view text, platform::Error* error = nullptr)
     {
         return objectWithString(text, false, error);

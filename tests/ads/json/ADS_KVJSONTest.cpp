@@ -109,6 +109,9 @@ TEST(ADS_KVJSON, DefaultsAndTopLevelRule)
     EXPECT_EQ(read(" \t\r\n\v\f[1] \n"), Value(Array { Value(Decimal { "1" }) }));
     EXPECT_EQ(readFails("[1] x"), (std::vector<Link> { { 10, "Garbage after JSON" } }));
     EXPECT_EQ(readFails("{} {}"), (std::vector<Link> { { 10, "Garbage after JSON" } }));
+    // A zero byte does not end the text early.
+    EXPECT_EQ(readFails(std::string_view("[1]\0[2]", 7)), (std::vector<Link> { { 10, "Garbage after JSON" } }));
+    EXPECT_EQ(readFails(std::string_view("\0", 1), true), (std::vector<Link> { { 3, "Unrecognised leading character" } }));
 
     Error e;
     EXPECT_FALSE(json.objectWithString(static_cast<const char*>(nullptr), &e));
