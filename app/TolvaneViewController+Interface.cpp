@@ -111,6 +111,9 @@ void TolvaneViewController::loadView()
     buttonReset = makeButton("buttonReset", { 254, 400, 64, 28 }, "Reset", platform::Font::boldSystemFont(12));
     buttonReset->onTouchUpInside = [this](platform::Button&) { Reset(); };
     buttonReset->onLongPress = [this](platform::Button&) { HardReset(); };
+    // Holding the button is the only way to a new game, so say so where a
+    // player's pointer rests.
+    buttonReset->setToolTip("Tap: next round. Hold: new game.");
     buttonFacebook = std::make_unique<platform::Button>(platform::Rect { 272, 431, 28, 28 },
         platform::Button::Type::Custom);
     buttonFacebook->setObjectName("buttonFacebook");

@@ -296,6 +296,14 @@ void View::setTransformRotation(float radians)
 }
 float View::transformRotation() const { return impl_->rotation; }
 
+void View::setToolTip(const std::string& text)
+{
+    impl_->toolTip = text;
+    if (impl_->widget)
+        impl_->widget->setToolTip(QString::fromStdString(text));
+}
+const std::string& View::toolTip() const { return impl_->toolTip; }
+
 void View::setObjectName(const std::string& name)
 {
     impl_->name = name;

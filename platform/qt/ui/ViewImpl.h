@@ -37,6 +37,7 @@ struct View::Impl {
     float rotation = 0;
     unsigned autoresizing = AutoresizingNone;
     std::string name;
+    std::string toolTip;
     // A top-level view (the window) shows its widget itself once made visible.
     bool topLevel = false;
     bool topLevelShown = false;

@@ -58,6 +58,10 @@ public:
     void setTransformRotation(float radians);
     float transformRotation() const;
 
+    // A hint shown when the pointer rests on the view (desktop only).
+    void setToolTip(const std::string& text);
+    const std::string& toolTip() const;
+
     // Name used to find controls (tests, automation, accessibility).
     void setObjectName(const std::string& name);
     const std::string& objectName() const;
