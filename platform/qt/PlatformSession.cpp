@@ -3,6 +3,7 @@
 #include "platform/PlatformSession.h"
 
 #include "RunLoopImpl.h"
+#include "net/NetworkAccess.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
@@ -86,6 +87,9 @@ PlatformSession::PlatformSession(int& argc, char** argv, PlatformOptions options
 PlatformSession::~PlatformSession()
 {
     RunLoop::main().impl().releaseToolkit();
+    // The network layer owns a Qt worker thread: stop it while the
+    // application object is still whole, not from inside its destructor.
+    releaseNetworkAccess();
     impl_->app.reset();
     if (virtualClock_)
         Clock::install(nullptr);

@@ -4,12 +4,15 @@
 // clock. Every delegate call may destroy the connection; each entry point
 // holds the liveness flag and stops as soon as it drops.
 #include "platform/net/UrlConnection.h"
+#include "NetworkAccess.h"
 #include "platform/RunLoop.h"
 #include <QCoreApplication>
+#include <QEvent>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QThread>
 #include <QUrl>
 #include <algorithm>
 #include <cctype>
@@ -34,11 +37,18 @@ std::optional<std::string> findHeader(const HeaderList& headers, std::string_vie
     return std::nullopt;
 }
 
-QNetworkAccessManager* manager()
+QPointer<QNetworkAccessManager>& sharedManager()
 {
     static QPointer<QNetworkAccessManager> nam;
+    return nam;
+}
+
+QNetworkAccessManager* manager()
+{
+    auto& nam = sharedManager();
     if (!nam && QCoreApplication::instance()) {
-        // Parented to the application so that it goes before the toolkit does.
+        // Parented to the application only as a last resort: the session
+        // releases it earlier (see releaseNetworkAccess).
         nam = new QNetworkAccessManager(QCoreApplication::instance());
         nam->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     }
@@ -381,6 +391,33 @@ const UrlRequest& UrlConnection::currentRequest() const
 bool UrlConnection::isRunning() const
 {
     return impl_->running;
+}
+
+
+// Left to the application object's own destruction, the manager would go
+// down after the main event dispatcher is deleted and Qt's post routines have
+// run, and its HTTP worker thread would wind down (or, if it is slow to stop
+// on a loaded machine, outlive the manager) against that half-destroyed
+// state. Taking it down here, with the application whole, keeps that thread's
+// end inside the session's lifetime.
+void releaseNetworkAccess()
+{
+    auto* app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread())
+        return;
+    // Replies and reply contexts already handed to deleteLater go first, the
+    // ordinary way, so that none is left pending behind the manager.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (QNetworkAccessManager* nam = sharedManager()) {
+        // Connections still running lose their reply here (their QPointer
+        // clears); nothing more is delivered to them, which is all that a
+        // process on its way out needs.
+        delete nam;
+    }
+    // Deletions the manager's teardown queued run while the dispatcher is
+    // still there. Other posted work is left alone: it could start a request
+    // and make a new manager.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }

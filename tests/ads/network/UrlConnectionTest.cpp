@@ -3,6 +3,9 @@
 #include "platform/net/UrlConnection.h"
 #include "LocalServer.h"
 #include "RecordedRequests.h"
+#include "../../../platform/qt/net/NetworkAccess.h"
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,6 +53,20 @@ struct Recorder : platform::UrlConnectionDelegate {
     }
     bool done() const { return finished || error.has_value(); }
 };
+
+// Threads of this process whose name starts with `prefix` (Linux names them in /proc).
+int threadsNamed(const std::string& prefix)
+{
+    int n = 0;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
+        std::ifstream in(task.path() / "comm");
+        std::string name;
+        if (std::getline(in, name) && name.rfind(prefix, 0) == 0)
+            ++n;
+    }
+    return n;
+}
 
 class UrlConnectionTest : public ::testing::Test {
 protected:
@@ -151,4 +168,34 @@ TEST_F(UrlConnectionTest, ARedirectToAnotherSchemeFailsAsUnsupported)
     EXPECT_EQ(r.error->code, platform::URLErrorUnsupportedURL);
 }
 
+}
+
+// The session takes the network down before the application object goes;
+// a connection caught mid-body must neither crash nor hear anything more, and
+// a later request gets a fresh manager.
+TEST_F(UrlConnectionTest, ReleasingNetworkAccessMidRequestDropsItAndLaterRequestsStillWork)
+{
+    Recorder stalled;
+    UrlRequest req;
+    req.url = server->url("/stall?bytes=10");
+    auto c = UrlConnection::start(req, &stalled);
+    ASSERT_TRUE(c);
+    ASSERT_TRUE(pumpUntil([&] { return stalled.body.size() == 10; }));
+    EXPECT_EQ(threadsNamed("QNetworkAccessM"), 1);
+    platform::releaseNetworkAccess();
+    // Qt's HTTP worker thread is gone once the release returns (allowing it a
+    // moment to leave the thread after signalling that it finished).
+    ASSERT_TRUE(pumpUntil([] { return threadsNamed("QNetworkAccessM") == 0; }, 2));
+    pumpFor(0.2);
+    EXPECT_FALSE(stalled.done());
+    c->cancel();
+    c.reset();
+
+    Recorder later;
+    req.url = server->url("/content/again?body=fresh");
+    auto d = UrlConnection::start(req, &later);
+    ASSERT_TRUE(d);
+    ASSERT_TRUE(pumpUntil([&] { return later.done(); }));
+    EXPECT_TRUE(later.finished);
+    EXPECT_EQ(later.body, "fresh");
 }
