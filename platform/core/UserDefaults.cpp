@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
+#include "IntegerText.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -21,33 +22,7 @@ std::string_view skipSpaces(std::string_view s)
     return s;
 }
 
-// The leading decimal integer of a string: spaces, an optional sign, digits;
-// nothing when no digit follows. Values past the 64-bit range saturate.
-std::optional<int64_t> leadingInteger(std::string_view s)
-{
-    s = skipSpaces(s);
-    bool neg = false;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        neg = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    if (s.empty() || s.front() < '0' || s.front() > '9')
-        return std::nullopt;
-    uint64_t acc = 0;
-    bool overflow = false;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            break;
-        if (acc > (std::numeric_limits<uint64_t>::max() - 9) / 10)
-            overflow = true;
-        else
-            acc = acc * 10 + uint64_t(c - '0');
-    }
-    const uint64_t limit = neg ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
-    if (overflow || acc > limit)
-        return neg ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-    return neg ? int64_t(0 - acc) : int64_t(acc);
-}
+using detail::leadingInteger;
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {

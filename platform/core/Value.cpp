@@ -1,6 +1,8 @@
 // Value: typed readers that never throw, copy-on-write mutation, equality.
 #include "platform/Value.h"
 
+#include "IntegerText.h"
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -66,28 +68,7 @@ int64_t Decimal::toInt64() const
 {
     if (text.find_first_of("eE") != std::string::npos)
         return clampToInt64(toDouble());
-    std::string_view s = text;
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    bool neg = false;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        neg = s.front() == '-';
-        s.remove_prefix(1);
-    }
-    uint64_t acc = 0;
-    bool overflow = false;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            break;
-        if (acc > (std::numeric_limits<uint64_t>::max() - 9) / 10)
-            overflow = true;
-        else
-            acc = acc * 10 + uint64_t(c - '0');
-    }
-    const uint64_t limit = neg ? uint64_t(1) << 63 : (uint64_t(1) << 63) - 1;
-    if (overflow || acc > limit)
-        return neg ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
-    return neg ? int64_t(0 - acc) : int64_t(acc);
+    return detail::leadingInteger(text).value_or(0);
 }
 
 Value::Value(platform::Array a) : v_(std::make_shared<platform::Array>(std::move(a))) { }
