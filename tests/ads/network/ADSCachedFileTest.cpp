@@ -1,7 +1,7 @@
 // Cached downloads against the local HTTP server: status handling, the file
 // and its times, revalidation, cache buster, redirects, stalls and size limits.
 #include "Network/ADSCachedFile.h"
-#include "LocalServer.h"
+#include "LocalServerTest.h"
 #include "RecordedRequests.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -36,19 +36,8 @@ struct Outcome : ADSCachedFileDelegate {
 constexpr const char* kLastModified = "Tue,%2015%20Nov%202011%2008:12:31%20GMT";
 constexpr double kLastModifiedEpoch = 1321344751; // date -u -d '2011-11-15 08:12:31' +%s
 
-class ADSCachedFileTest : public ::testing::Test {
+class ADSCachedFileTest : public LocalServerTest {
 protected:
-    static void SetUpTestSuite() { server = new LocalServer(); }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(server->running()) << "the local test server did not start";
-        server->fetch("/__reset");
-    }
 
     std::unique_ptr<ADSCachedFile> make(Outcome& outcome, const std::string& path)
     {
@@ -66,10 +55,8 @@ protected:
         ASSERT_TRUE(platform::FileSystem::setModificationTime(file.filePath(), mtime));
     }
 
-    static LocalServer* server;
 };
 
-LocalServer* ADSCachedFileTest::server = nullptr;
 
 TEST_F(ADSCachedFileTest, LastModifiedSetsFileTimeAndTheNextFetchRevalidatesTo304)
 {

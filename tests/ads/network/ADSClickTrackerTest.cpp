@@ -1,7 +1,7 @@
 // Tracking pings against the local HTTP server: one outcome per ping, the
 // non-HTTP redirect counted as done, background time and its expiry.
 #include "Network/ADSClickTracker.h"
-#include "LocalServer.h"
+#include "LocalServerTest.h"
 #include "RecordedRequests.h"
 #include "Statistics/ADSStatistics.h"
 #include "platform/Clock.h"
@@ -28,18 +28,11 @@ struct TrackerOutcome : ADSClickTrackerDelegate {
     size_t count() const { return redirected.size() + failures.size(); }
 };
 
-class ADSClickTrackerTest : public ::testing::Test {
+class ADSClickTrackerTest : public LocalServerTest {
 protected:
-    static void SetUpTestSuite() { server = new LocalServer(); }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(server->running());
-        server->fetch("/__reset");
+        LocalServerTest::SetUp();
         platform::BackgroundTasks::shared().setSupported(true);
         platform::BackgroundTasks::shared().setExpirationInterval(600);
     }
@@ -49,10 +42,8 @@ protected:
         platform::BackgroundTasks::shared().setExpirationInterval(600);
     }
     platform::Url url(const std::string& path) { return *platform::Url::fromString(server->url(path)); }
-    static LocalServer* server;
 };
 
-LocalServer* ADSClickTrackerTest::server = nullptr;
 
 TEST_F(ADSClickTrackerTest, RedirectToAnAppStoreSchemeCountsAsTrackedOnceWithoutFailure)
 {

@@ -1,7 +1,7 @@
 // The HTTP connection itself: the delegate's say over every hop, the redirect
 // limit, headers sent, and a delegate that drops the connection mid-call.
 #include "platform/net/UrlConnection.h"
-#include "LocalServer.h"
+#include "LocalServerTest.h"
 #include "RecordedRequests.h"
 #include "../../../platform/qt/net/NetworkAccess.h"
 #include <filesystem>
@@ -68,23 +68,7 @@ int threadsNamed(const std::string& prefix)
     return n;
 }
 
-class UrlConnectionTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { server = new LocalServer(); }
-    static void TearDownTestSuite()
-    {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override
-    {
-        ASSERT_TRUE(server->running());
-        server->fetch("/__reset");
-    }
-    static LocalServer* server;
-};
-
-LocalServer* UrlConnectionTest::server = nullptr;
+class UrlConnectionTest : public LocalServerTest { };
 
 TEST_F(UrlConnectionTest, ResponseComesBeforeBodyAndHeadersAreSent)
 {
