@@ -1,32 +1,17 @@
 #include "TolvaneViewController.h"
 
 #include "platform/FileSystem.h"
+#include "platform/IntegerText.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 
-#include <cctype>
 #include <cstdint>
 #include <limits>
 
 namespace {
-// The leading decimal integer of a text, after spaces and an optional sign;
-// 0 when there is none. Saturates rather than wrapping on long digit runs.
-int64_t leadingInteger(const std::string& text)
-{
-    size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    int64_t value = 0;
-    constexpr int64_t kCap = int64_t(1) << 40; // far beyond any 32-bit value
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-        if (value < kCap)
-            value = value * 10 + (text[i] - '0');
-    }
-    return negative ? -value : value;
-}
+// The header and the totals are kept as texts; one without a leading number
+// reads as 0, as the platform's integer conversion of a string gives.
+int64_t leadingInteger(const std::string& text) { return platform::leadingInteger(text).value_or(0); }
 
 bool fitsInt32(int64_t v)
 {

@@ -1,6 +1,6 @@
 #include "Network/ADSCachedFile.h"
 #include "Utility/ADSNetworkUtilities.h"
-#include "encoding/ADSUtf8.h"
+#include "platform/Utf8.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
@@ -83,7 +83,7 @@ std::optional<std::string> ADSCachedFile::content() const
     if (filePath().empty())
         return std::nullopt;
     std::optional<std::string> text = platform::FileSystem::readFile(filePath());
-    if (!text || !ADSUtf8::isValid(*text))
+    if (!text || !platform::utf8::isValid(*text))
         return std::nullopt;
     return text;
 }

@@ -3,11 +3,13 @@
 #include "Utility/ADSParameterNames.h"
 #include "encoding/ADSStringEncoding.h"
 #include "platform/FileSystem.h"
+#include "platform/IntegerText.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "platform/net/Device.h"
 #include "platform/ui/Application.h"
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -59,23 +61,11 @@ std::string ADSIdentifierUtilities::osVersion() const
 
 namespace {
 
-// The leading decimal integer of a piece, as a number reader would take it:
-// spaces skipped, an optional sign, digits; 0 when there are none.
-int leadingInteger(std::string_view s)
+// A piece's leading decimal integer, 0 when it has none; held to int.
+int leadingInteger(std::string_view piece)
 {
-    size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i])))
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
-        negative = s[i++] == '-';
-    long long v = 0;
-    while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) {
-        v = v * 10 + (s[i++] - '0');
-        if (v > INT_MAX)
-            return negative ? INT_MIN : INT_MAX;
-    }
-    return int(negative ? -v : v);
+    const int64_t v = platform::leadingInteger(piece).value_or(0);
+    return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX));
 }
 
 }

@@ -2,6 +2,7 @@
 
 #include "ADSConfiguration.h"
 #include "encoding/ADSUtf8.h"
+#include "platform/CivilTime.h"
 
 #include <algorithm>
 #include <charconv>
@@ -152,27 +153,10 @@ bool dateDescription(const platform::Date& d, std::string& out)
 {
     if (!std::isfinite(d.secondsSince1970) || std::fabs(d.secondsSince1970) > 1e14)
         return false;
-    const int64_t secs = int64_t(std::floor(d.secondsSince1970));
-    int64_t days = secs / 86400;
-    int64_t rem = secs % 86400;
-    if (rem < 0) {
-        rem += 86400;
-        days -= 1;
-    }
-    // Civil date from days since 1970-01-01 (proleptic Gregorian calendar).
-    const int64_t z = days + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yoe + era * 400 + (month <= 2);
+    const platform::civil::Fields f = platform::civil::fieldsFromSeconds(d.secondsSince1970);
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld +0000", (long long)year,
-        (long long)month, (long long)day, (long long)(rem / 3600), (long long)(rem / 60 % 60),
-        (long long)(rem % 60));
+    std::snprintf(buf, sizeof buf, "%04lld-%02d-%02d %02d:%02d:%02d +0000", (long long)f.year, f.month, f.day, f.hour,
+        f.minute, f.second);
     out = buf;
     return true;
 }
@@ -447,7 +431,7 @@ bool ADS_KVJSON::scanHexQuad(uint32_t& out, Error* error)
 
 bool ADS_KVJSON::scanUnicodeChar(uint32_t& out, Error* error)
 {
-    uint32_t hi;
+    uint32_t hi = 0;
     if (!scanHexQuad(hi, error))
         return errWithUnderlier(6, error, "Missing hex quad");
     if (hi >= 0xDC00 && hi <= 0xDFFF)
@@ -459,7 +443,7 @@ bool ADS_KVJSON::scanUnicodeChar(uint32_t& out, Error* error)
     if (end_ - c_ < 2 || c_[0] != '\\' || c_[1] != 'u')
         return err(error, 6, "Missing low character in surrogate pair");
     c_ += 2;
-    uint32_t lo;
+    uint32_t lo = 0;
     if (!scanHexQuad(lo, error))
         return errWithUnderlier(6, error, "Missing low character in surrogate pair");
     if (lo < 0xDC00 || lo > 0xDFFF)

@@ -1,8 +1,8 @@
-// Real and virtual clocks, and the process's choice between them.
+// Real and virtual clocks, and the process's choice between them. The
+// virtual clock's advance lives with the run loop it drives (qt/RunLoop.cpp).
 #include "platform/Clock.h"
 
-#include "CivilTime.h"
-#include "platform/RunLoop.h"
+#include "platform/CivilTime.h"
 
 #include <atomic>
 #include <chrono>
@@ -68,32 +68,6 @@ void VirtualClock::setLocalDateTime(int year, int month, int day, int hour, int 
     f.minute = minute;
     f.second = second;
     wall_ = double(civil::secondsFromFields(f)) - offset_;
-}
-
-// Time jumps from deadline to deadline so that every callback reads its own
-// deadline from the clock; a callback that schedules something due before
-// the end of the step sees it fire within the same advance.
-void VirtualClock::advance(double seconds)
-{
-    if (!(seconds > 0))
-        seconds = 0;
-    RunLoop& loop = RunLoop::main();
-    const double target = mono_ + seconds;
-    loop.runPending();
-    for (;;) {
-        const double next = loop.nextDeadline();
-        if (next < 0 || next > target)
-            break;
-        if (next > mono_) {
-            wall_ += next - mono_;
-            mono_ = next;
-        }
-        loop.fireDue(mono_);
-        loop.runPending();
-    }
-    wall_ += target - mono_;
-    mono_ = target;
-    loop.runPending();
 }
 
 }

@@ -3,7 +3,7 @@
 // Pattern letters outside that set are written and matched as literal text.
 #include "platform/DateFormatter.h"
 
-#include "CivilTime.h"
+#include "platform/CivilTime.h"
 #include "platform/Clock.h"
 
 #include <cmath>

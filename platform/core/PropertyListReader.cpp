@@ -4,8 +4,8 @@
 #include "platform/PropertyList.h"
 
 #include "Base64.h"
-#include "CivilTime.h"
-#include "Utf8.h"
+#include "platform/CivilTime.h"
+#include "platform/Utf8.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>

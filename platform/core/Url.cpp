@@ -3,7 +3,7 @@
 // arrive percent-escaped; the text of an accepted URL is kept as given.
 #include "platform/Url.h"
 
-#include "Utf8.h"
+#include "platform/Utf8.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
-#include "IntegerText.h"
+#include "platform/IntegerText.h"
 
 #include <charconv>
 #include <cstdlib>
@@ -22,7 +22,6 @@ std::string_view skipSpaces(std::string_view s)
     return s;
 }
 
-using detail::leadingInteger;
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {

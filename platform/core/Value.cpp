@@ -1,7 +1,7 @@
 // Value: typed readers that never throw, copy-on-write mutation, equality.
 #include "platform/Value.h"
 
-#include "IntegerText.h"
+#include "platform/IntegerText.h"
 
 #include <charconv>
 #include <cmath>
@@ -68,7 +68,7 @@ int64_t Decimal::toInt64() const
 {
     if (text.find_first_of("eE") != std::string::npos)
         return clampToInt64(toDouble());
-    return detail::leadingInteger(text).value_or(0);
+    return leadingInteger(text).value_or(0);
 }
 
 Value::Value(platform::Array a) : v_(std::make_shared<platform::Array>(std::move(a))) { }

@@ -333,4 +333,32 @@ void Timer::fire()
         invalidate();
 }
 
+// The virtual clock's advance lives here, with the run loop it drives, so
+// that the portable clock code needs no toolkit.
+// Time jumps from deadline to deadline so that every callback reads its own
+// deadline from the clock; a callback that schedules something due before
+// the end of the step sees it fire within the same advance.
+void VirtualClock::advance(double seconds)
+{
+    if (!(seconds > 0))
+        seconds = 0;
+    RunLoop& loop = RunLoop::main();
+    const double target = mono_ + seconds;
+    loop.runPending();
+    for (;;) {
+        const double next = loop.nextDeadline();
+        if (next < 0 || next > target)
+            break;
+        if (next > mono_) {
+            wall_ += next - mono_;
+            mono_ = next;
+        }
+        loop.fireDue(mono_);
+        loop.runPending();
+    }
+    wall_ += target - mono_;
+    mono_ = target;
+    loop.runPending();
+}
+
 }

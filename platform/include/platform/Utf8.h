@@ -1,6 +1,7 @@
 #pragma once
 // UTF-8 checks shared by the readers and writers that must never pass on
 // broken text. Overlong forms, surrogates and code points past U+10FFFF fail.
+// The one implementation in the program; it converts to no other encoding.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,36 +10,43 @@
 
 namespace platform::utf8 {
 
-// Length of the valid sequence starting at s[i], or 0 when it is broken.
-inline size_t sequenceLength(std::string_view s, size_t i)
+// Length of the valid sequence that starts at p (before end), or 0 when the
+// bytes there do not form one.
+inline size_t sequenceLength(const uint8_t* p, const uint8_t* end)
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const size_t n = s.size();
-    unsigned char c = p[i];
+    const size_t n = size_t(end - p);
+    const uint8_t c = p[0];
     if (c < 0x80)
         return 1;
-    auto cont = [&](size_t k) { return i + k < n && (p[i + k] & 0xC0) == 0x80; };
+    auto cont = [&](size_t k) { return k < n && (p[k] & 0xC0) == 0x80; };
     if (c >= 0xC2 && c <= 0xDF)
         return cont(1) ? 2 : 0;
     if (c >= 0xE0 && c <= 0xEF) {
         if (!cont(1) || !cont(2))
             return 0;
-        if (c == 0xE0 && p[i + 1] < 0xA0)
+        if (c == 0xE0 && p[1] < 0xA0)
             return 0; // overlong
-        if (c == 0xED && p[i + 1] >= 0xA0)
+        if (c == 0xED && p[1] >= 0xA0)
             return 0; // surrogate
         return 3;
     }
     if (c >= 0xF0 && c <= 0xF4) {
         if (!cont(1) || !cont(2) || !cont(3))
             return 0;
-        if (c == 0xF0 && p[i + 1] < 0x90)
-            return 0;
-        if (c == 0xF4 && p[i + 1] >= 0x90)
-            return 0;
+        if (c == 0xF0 && p[1] < 0x90)
+            return 0; // overlong
+        if (c == 0xF4 && p[1] >= 0x90)
+            return 0; // past U+10FFFF
         return 4;
     }
     return 0;
+}
+
+// Length of the valid sequence starting at s[i], or 0 when it is broken.
+inline size_t sequenceLength(std::string_view s, size_t i)
+{
+    const auto* p = reinterpret_cast<const uint8_t*>(s.data());
+    return sequenceLength(p + i, p + s.size());
 }
 
 inline bool isValid(std::string_view s)

@@ -1,16 +1,18 @@
 #pragma once
-// The leading decimal integer of a text, as the settings store and exact
-// decimals both read it. Internal to the platform layer.
+// The leading decimal integer of a text, as the settings store, exact
+// decimals, the saved game and the ad library's version numbers read it.
+// Only this one reading; number formats with more to them parse elsewhere.
 
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string_view>
 
-namespace platform::detail {
+namespace platform {
 
-// Spaces, an optional sign, then digits up to the first non-digit; nothing
-// when no digit follows. Values past the 64-bit range saturate.
+// Spaces (space, tab, line feed, carriage return), an optional sign, then
+// digits up to the first non-digit; nothing when no digit follows. Values
+// past the 64-bit range saturate.
 inline std::optional<int64_t> leadingInteger(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\n' || s.front() == '\r'))
