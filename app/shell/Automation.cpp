@@ -1,11 +1,11 @@
 #include "Automation.h"
 
-#include "JsonWriter.h"
 #include "Launcher.h"
 #include "SettingsKeys.h"
 #include "TolvaneAppDelegate.h"
 
 #include "platform/Clock.h"
+#include "platform/JsonWriter.h"
 #include "platform/RunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/AlertView.h"
@@ -202,7 +202,7 @@ int Automation::execute(const ScriptCommand& command)
             return fail(command, "cannot write the screenshot to " + command.word, kFailure);
         break;
     case K::Dump:
-        out_ << JsonWriter::write(dumpValue()) << std::endl;
+        out_ << platform::JsonWriter::write(dumpValue()) << std::endl;
         break;
     }
     platform::RunLoop::main().runPending();

@@ -1,6 +1,5 @@
 #include "Automation.h"
 
-#include "JsonWriter.h"
 #include "ShellTestSupport.h"
 #include "TolvaneAppDelegate.h"
 

@@ -1,52 +1,18 @@
-#include "JsonWriter.h"
+#include "platform/JsonWriter.h"
+
+#include "platform/Utf8.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-namespace tolvane {
+namespace platform {
 
 namespace {
 
 // Deeper structures than this are cut off as null: a dump is never that deep,
 // and a runaway structure must not exhaust the stack.
 constexpr int kMaxDepth = 200;
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when the bytes
-// there do not form one (overlong forms, surrogates and values above U+10FFFF
-// are refused, as JSON readers would refuse them).
-size_t validUtf8Length(std::string_view s, size_t i)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    unsigned char c = byte(i);
-    size_t n;
-    unsigned cp;
-    if (c < 0x80)
-        return 1;
-    if (c >= 0xC2 && c <= 0xDF) {
-        n = 2;
-        cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        n = 3;
-        cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        n = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size())
-        return 0;
-    for (size_t k = 1; k < n; ++k) {
-        unsigned char cc = byte(i + k);
-        if ((cc & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000) || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
 
 // The number grammar of JSON: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
 bool isJsonNumber(std::string_view t)
@@ -81,7 +47,7 @@ bool isJsonNumber(std::string_view t)
 
 }
 
-std::string JsonWriter::write(const platform::Value& value)
+std::string JsonWriter::write(const Value& value)
 {
     std::string out;
     writeValue(out, value, 0);
@@ -121,7 +87,7 @@ void JsonWriter::writeString(std::string& out, std::string_view text)
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            size_t n = validUtf8Length(text, i);
+            size_t n = utf8::sequenceLength(text, i);
             if (n == 0) {
                 out += "\xEF\xBF\xBD";
                 ++i;
@@ -153,9 +119,9 @@ void JsonWriter::writeString(std::string& out, std::string_view text)
     out += '"';
 }
 
-void JsonWriter::writeValue(std::string& out, const platform::Value& value, int depth)
+void JsonWriter::writeValue(std::string& out, const Value& value, int depth)
 {
-    using T = platform::Value::Type;
+    using T = Value::Type;
     if (depth > kMaxDepth) {
         out += "null";
         return;
