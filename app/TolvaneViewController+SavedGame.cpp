@@ -140,7 +140,7 @@ void TolvaneViewController::loadPref()
         DoReset();
         return;
     }
-    const std::optional<platform::Value> root = platform::PropertyList::readFile(path);
+    const auto root = platform::PropertyList::readFile(path);
     const platform::Array* saved = root ? root->arrayIf() : nullptr;
     if (!saved || !restoreSavedGame(*saved)) {
         keepDamagedSavedGame(path);

@@ -82,10 +82,10 @@ std::optional<std::string> ADSCachedFile::content() const
 {
     if (filePath().empty())
         return std::nullopt;
-    std::optional<std::string> text = platform::FileSystem::readFile(filePath());
+    auto text = platform::FileSystem::readFile(filePath());
     if (!text || !platform::utf8::isValid(*text))
         return std::nullopt;
-    return text;
+    return std::move(*text);
 }
 
 std::optional<std::string> ADSCachedFile::fileModificationDate() const
@@ -235,8 +235,10 @@ void ADSCachedFile::didFinishLoading(platform::UrlConnection&)
         std::string folder = platform::FileSystem::deletingLastPathComponent(path);
         if (!platform::FileSystem::isDirectory(folder) && !platform::FileSystem::createDirectories(folder))
             error = "cannot create " + folder;
+        else if (auto write = platform::FileSystem::writeAtomically(path, receivedData_ ? *receivedData_ : std::string()))
+            written = true;
         else
-            written = platform::FileSystem::writeAtomically(path, receivedData_ ? *receivedData_ : std::string(), &error);
+            error = write.error().message;
     }
     if (!written) {
         cleanUpConnection();

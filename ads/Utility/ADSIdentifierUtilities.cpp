@@ -171,7 +171,7 @@ int ADSIdentifierUtilities::audioRoute() const
 
 platform::Dictionary ADSIdentifierUtilities::readITunesMetadataFileAt(const std::string& path)
 {
-    std::optional<platform::Value> root = platform::PropertyList::readFile(path);
+    auto root = platform::PropertyList::readFile(path);
     if (!root || !root->isDictionary())
         return {};
     return root->asDictionary();

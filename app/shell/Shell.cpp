@@ -187,10 +187,9 @@ int Shell::runAutomation(const CommandLineOptions& options)
 {
     std::string script;
     if (options.script) {
-        std::string error;
-        auto text = platform::FileSystem::readFile(*options.script, &error);
+        auto text = platform::FileSystem::readFile(*options.script);
         if (!text) {
-            std::cerr << "tolvane: cannot read the script " << *options.script << (error.empty() ? "" : ": " + error) << std::endl;
+            std::cerr << "tolvane: cannot read the script " << *options.script << ": " << text.error().message << std::endl;
             return 1;
         }
         script = std::move(*text);

@@ -13,10 +13,9 @@ namespace platform::FileSystem {
 
 namespace {
 
-void setError(std::string* error, const std::string& what, const std::string& path, int err)
+Error failure(const std::string& what, const std::string& path, int err)
 {
-    if (error)
-        *error = what + " " + path + ": " + std::strerror(err);
+    return Error(kErrorDomain, err, what + " " + path + ": " + std::strerror(err));
 }
 
 bool writeAll(int fd, std::string_view data)
@@ -50,18 +49,15 @@ bool isDirectory(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> readFile(const std::string& path, std::string* error)
+Result<std::string> readFile(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, "cannot open", path, errno);
-        return std::nullopt;
-    }
+    if (fd < 0)
+        return failure("cannot open", path, errno);
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
-        setError(error, "cannot read", path, EISDIR);
-        return std::nullopt;
+        return failure("cannot read", path, EISDIR);
     }
     std::string out;
     if (st.st_size > 0)
@@ -74,8 +70,7 @@ std::optional<std::string> readFile(const std::string& path, std::string* error)
                 continue;
             int err = errno;
             ::close(fd);
-            setError(error, "cannot read", path, err);
-            return std::nullopt;
+            return failure("cannot read", path, err);
         }
         if (n == 0)
             break;
@@ -85,28 +80,22 @@ std::optional<std::string> readFile(const std::string& path, std::string* error)
     return out;
 }
 
-bool writeAtomically(const std::string& path, std::string_view contents, std::string* error)
+Result<void> writeAtomically(const std::string& path, std::string_view contents)
 {
-    if (path.empty()) {
-        if (error)
-            *error = "cannot write: empty path";
-        return false;
-    }
+    if (path.empty())
+        return Error(kErrorDomain, ENOENT, "cannot write: empty path");
     std::string folder = deletingLastPathComponent(path);
     if (folder.empty())
         folder = ".";
     std::string tmpl = path + ".tmp.XXXXXX";
     int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
-    if (fd < 0) {
-        setError(error, "cannot create a temporary file for", path, errno);
-        return false;
-    }
+    if (fd < 0)
+        return failure("cannot create a temporary file for", path, errno);
     auto fail = [&](const char* what, int err) {
         if (fd >= 0)
             ::close(fd);
         ::unlink(tmpl.c_str());
-        setError(error, what, path, err);
-        return false;
+        return failure(what, path, err);
     };
     // Keep the permissions of the file being replaced; a new file gets the
     // usual rw-r--r-- rather than mkstemp's owner-only mode.
@@ -130,7 +119,7 @@ bool writeAtomically(const std::string& path, std::string_view contents, std::st
         ::fsync(dfd);
         ::close(dfd);
     }
-    return true;
+    return {};
 }
 
 std::optional<double> modificationTime(const std::string& path)

@@ -707,21 +707,21 @@ private:
 
 }
 
-std::optional<Value> parse(std::string_view xml, std::string* error)
+Result<Value> parse(std::string_view xml)
 {
     Reader reader(xml);
     auto result = reader.run();
-    if (!result && error)
-        *error = reader.error().empty() ? "not a property list" : reader.error();
-    return result;
+    if (!result)
+        return Error(kErrorDomain, ErrorNotAPropertyList, reader.error().empty() ? "not a property list" : reader.error());
+    return std::move(*result);
 }
 
-std::optional<Value> readFile(const std::string& path, std::string* error)
+Result<Value> readFile(const std::string& path)
 {
-    auto text = FileSystem::readFile(path, error);
+    auto text = FileSystem::readFile(path);
     if (!text)
-        return std::nullopt;
-    return parse(*text, error);
+        return text.error();
+    return parse(*text);
 }
 
 }

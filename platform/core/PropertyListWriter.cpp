@@ -232,14 +232,11 @@ std::string serialize(const Value& root)
     return out;
 }
 
-bool writeFile(const std::string& path, const Value& root, std::string* error)
+Result<void> writeFile(const std::string& path, const Value& root)
 {
-    if (hasNull(root)) {
-        if (error)
-            *error = "a null value cannot be stored in a property list";
-        return false;
-    }
-    return FileSystem::writeAtomically(path, serialize(root), error);
+    if (hasNull(root))
+        return Error(kErrorDomain, ErrorNullValue, "a null value cannot be stored in a property list");
+    return FileSystem::writeAtomically(path, serialize(root));
 }
 
 }

@@ -88,7 +88,7 @@ protected:
     static void copyGolden(const std::string& name)
     {
         auto text = platform::FileSystem::readFile(std::string(TOLVANE_TEST_DATA_DIR) + "/savedgames/" + name);
-        ASSERT_TRUE(text.has_value()) << name;
+        ASSERT_TRUE(text) << name;
         ASSERT_TRUE(platform::FileSystem::writeAtomically(savedGamePath(), *text));
     }
 

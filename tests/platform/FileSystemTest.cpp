@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -70,9 +71,10 @@ TEST_F(FileSystemTest, FailedWriteLeavesTheOldFileIntact)
     ASSERT_TRUE(FileSystem::createDirectories(folder));
     const std::string inside = FileSystem::appendPathComponent(folder, "old.txt");
     ASSERT_TRUE(FileSystem::writeAtomically(inside, "old contents"));
-    std::string error;
-    EXPECT_FALSE(FileSystem::writeAtomically(folder, "new", &error));
-    EXPECT_FALSE(error.empty());
+    auto replaced = FileSystem::writeAtomically(folder, "new");
+    ASSERT_FALSE(replaced);
+    EXPECT_EQ(replaced.error().domain, FileSystem::kErrorDomain);
+    EXPECT_NE(replaced.error().message.find(folder), std::string::npos);
     EXPECT_TRUE(FileSystem::isDirectory(folder));
     EXPECT_EQ(FileSystem::readFile(inside).value_or("?"), "old contents");
     // The temporary file is gone again.
@@ -81,18 +83,19 @@ TEST_F(FileSystemTest, FailedWriteLeavesTheOldFileIntact)
     // A parent that is a regular file fails for root too.
     const std::string plain = path("plain");
     ASSERT_TRUE(FileSystem::writeAtomically(plain, "keep me"));
-    EXPECT_FALSE(FileSystem::writeAtomically(FileSystem::appendPathComponent(plain, "child"), "x", &error));
+    EXPECT_EQ(FileSystem::writeAtomically(FileSystem::appendPathComponent(plain, "child"), "x").error().code, ENOTDIR);
     EXPECT_EQ(FileSystem::readFile(plain).value_or("?"), "keep me");
-    EXPECT_FALSE(FileSystem::writeAtomically(path("no/such/folder/file"), "x", &error));
-    EXPECT_FALSE(FileSystem::writeAtomically("", "x", &error));
+    EXPECT_EQ(FileSystem::writeAtomically(path("no/such/folder/file"), "x").error().code, ENOENT);
+    EXPECT_FALSE(FileSystem::writeAtomically("", "x"));
 }
 
 TEST_F(FileSystemTest, ReadingWhatIsNotThere)
 {
-    std::string error;
-    EXPECT_FALSE(FileSystem::readFile(path("absent"), &error));
-    EXPECT_NE(error.find("absent"), std::string::npos);
-    EXPECT_FALSE(FileSystem::readFile(dir, &error));
+    auto absent = FileSystem::readFile(path("absent"));
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().code, ENOENT);
+    EXPECT_NE(absent.error().message.find("absent"), std::string::npos);
+    EXPECT_EQ(FileSystem::readFile(dir).error().code, EISDIR);
     EXPECT_FALSE(FileSystem::modificationTime(path("absent")));
     EXPECT_FALSE(FileSystem::fileSize(path("absent")));
     EXPECT_FALSE(FileSystem::exists(path("absent")));

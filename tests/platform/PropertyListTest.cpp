@@ -22,18 +22,18 @@ std::string wrap(const std::string& body)
 
 Value roundTrip(const Value& v)
 {
-    std::string error;
-    auto back = PropertyList::parse(PropertyList::serialize(v), &error);
-    EXPECT_TRUE(back.has_value()) << error << "\n" << PropertyList::serialize(v);
-    return back ? *back : Value();
+    auto back = PropertyList::parse(PropertyList::serialize(v));
+    EXPECT_TRUE(back) << (back ? "" : back.error().message) << "\n" << PropertyList::serialize(v);
+    return back.value_or(Value());
 }
 
 void expectRefused(const std::string& xml, const std::string& why)
 {
-    std::string error;
-    auto v = PropertyList::parse(xml, &error);
-    EXPECT_FALSE(v.has_value()) << why << ": accepted " << xml;
-    EXPECT_FALSE(error.empty()) << why;
+    auto v = PropertyList::parse(xml);
+    ASSERT_FALSE(v) << why << ": accepted " << xml;
+    EXPECT_EQ(v.error().domain, PropertyList::kErrorDomain) << why;
+    EXPECT_EQ(v.error().code, PropertyList::ErrorNotAPropertyList) << why;
+    EXPECT_FALSE(v.error().message.empty()) << why;
 }
 
 }
@@ -215,9 +215,9 @@ TEST(PropertyList, RefusesEntityDeclarationsQuickly)
         auto text = FileSystem::readFile(dataFile(name));
         ASSERT_TRUE(text);
         const auto start = std::chrono::steady_clock::now();
-        std::string error;
-        EXPECT_FALSE(PropertyList::parse(*text, &error)) << name;
-        EXPECT_NE(error.find("not accepted"), std::string::npos) << error;
+        auto refused = PropertyList::parse(*text);
+        ASSERT_FALSE(refused) << name;
+        EXPECT_NE(refused.error().message.find("not accepted"), std::string::npos) << refused.error().message;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
     }
     expectRefused("<!ENTITY a \"b\"><plist version=\"1.0\"><true/></plist>", "bare entity");
@@ -255,20 +255,21 @@ TEST(PropertyList, FilesRoundTripAndNullIsRefused)
 {
     const std::string path = FileSystem::appendPathComponent(Paths::documents(), "plist-test.plist");
     Value v(Array { Value("a"), Value(Dictionary { { "n", Value(1) } }) });
-    std::string error;
-    ASSERT_TRUE(PropertyList::writeFile(path, v, &error)) << error;
-    auto back = PropertyList::readFile(path, &error);
-    ASSERT_TRUE(back) << error;
+    ASSERT_TRUE(PropertyList::writeFile(path, v));
+    auto back = PropertyList::readFile(path);
+    ASSERT_TRUE(back) << back.error().message;
     EXPECT_EQ(*back, v);
 
-    EXPECT_FALSE(PropertyList::writeFile(path, Value(Array { Value("b"), Value() }), &error));
-    EXPECT_NE(error.find("null"), std::string::npos);
+    auto withNull = PropertyList::writeFile(path, Value(Array { Value("b"), Value() }));
+    EXPECT_EQ(withNull.error().code, PropertyList::ErrorNullValue);
     back = PropertyList::readFile(path);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, v);
 
-    EXPECT_FALSE(PropertyList::readFile(path + ".absent", &error));
-    EXPECT_FALSE(error.empty());
+    // A file that is not there fails as the file system says.
+    auto absent = PropertyList::readFile(path + ".absent");
+    ASSERT_FALSE(absent);
+    EXPECT_EQ(absent.error().domain, FileSystem::kErrorDomain);
     FileSystem::removeFile(path);
 }
 
@@ -294,10 +295,9 @@ TEST(PropertyList, RandomDamageNeverCrashesAndAcceptedTextIsStable)
             default: text.erase(at, 1 + next() % 8); break;
             }
         }
-        std::string error;
-        auto v = PropertyList::parse(text, &error);
+        auto v = PropertyList::parse(text);
         if (!v) {
-            EXPECT_FALSE(error.empty());
+            EXPECT_FALSE(v.error().message.empty());
             continue;
         }
         ++accepted;

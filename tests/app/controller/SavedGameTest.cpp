@@ -13,6 +13,7 @@ protected:
     void expectSetAside(const std::string& golden)
     {
         const auto original = platform::FileSystem::readFile(std::string(TOLVANE_TEST_DATA_DIR) + "/savedgames/" + golden);
+        ASSERT_TRUE(original) << golden;
         EXPECT_EQ(c().nameField0->text(), "Kim") << golden;
         EXPECT_EQ(c().nameField1->text(), "Lee") << golden;
         EXPECT_EQ(c().getHP(0), 20) << golden;
@@ -20,7 +21,7 @@ protected:
         EXPECT_TRUE(c().arHp.empty()) << golden;
         EXPECT_EQ(c().gameRound, 1) << golden;
         EXPECT_FALSE(platform::FileSystem::exists(savedGamePath())) << golden;
-        EXPECT_EQ(platform::FileSystem::readFile(savedGamePath() + ".damaged"), original) << golden;
+        EXPECT_EQ(platform::FileSystem::readFile(savedGamePath() + ".damaged").value_or("<none>"), *original) << golden;
     }
 };
 
@@ -144,8 +145,9 @@ TEST_F(SavedGameTest, SavingWritesHeaderTotalsAndLogTriples)
 
     // Termination saves twice; the second write gives the same file.
     const auto first = platform::FileSystem::readFile(savedGamePath());
+    ASSERT_TRUE(first);
     c().savePref();
-    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()), first);
+    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()).value_or("<none>"), *first);
 }
 
 TEST_F(SavedGameTest, AGameSurvivesARestart)
@@ -220,13 +222,14 @@ TEST_F(SavedGameTest, NothingIsWrittenWithoutAScreen)
 {
     copyGolden("example.plist");
     const auto before = platform::FileSystem::readFile(savedGamePath());
+    ASSERT_TRUE(before);
     {
         TolvaneViewController unloaded;
         unloaded.savePref();
         platform::Notification n;
         unloaded.applicationWillTerminate(n);
     }
-    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()), before);
+    EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()).value_or("<none>"), *before);
 }
 
 TEST_F(SavedGameTest, DataFileLivesInTheDocumentsFolder)
