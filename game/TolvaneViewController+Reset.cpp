@@ -84,7 +84,7 @@ void TolvaneViewController::DoReset()
         gameRound = 1;
         secordOfTimer = 0;
     }
-    gameTimer = platform::Timer::schedule(1.0, true, [this](platform::Timer&) { timerRefresh(); });
+    gameTimer = platform::Timer::repeating(1.0, [this](platform::Timer&) { timerRefresh(); });
 }
 
 void TolvaneViewController::timerRefresh()

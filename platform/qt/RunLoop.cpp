@@ -290,6 +290,16 @@ double RunLoop::nextDeadline() const
 
 void RunLoop::fireDue(double monotonicNow) { impl_->fireDue(monotonicNow); }
 
+std::unique_ptr<Timer> Timer::repeating(double interval, std::function<void(Timer&)> fn)
+{
+    return schedule(interval, true, std::move(fn));
+}
+
+std::unique_ptr<Timer> Timer::singleShot(double delay, std::function<void(Timer&)> fn)
+{
+    return schedule(delay, false, std::move(fn));
+}
+
 std::unique_ptr<Timer> Timer::schedule(double interval, bool repeats, std::function<void(Timer&)> fn)
 {
     if (!(interval > 0))

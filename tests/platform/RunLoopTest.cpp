@@ -92,7 +92,7 @@ TEST_F(RunLoopTest, CallbackMayCancelLaterCallsOfItsTarget)
 TEST_F(RunLoopTest, RepeatingTimerFiresOnEveryBeat)
 {
     std::vector<double> beats;
-    auto timer = Timer::schedule(1.0, true, [&](Timer&) { beats.push_back(since()); });
+    auto timer = Timer::repeating(1.0, [&](Timer&) { beats.push_back(since()); });
     virtualClock().advance(3.5);
     EXPECT_EQ(beats, (std::vector<double> { 1, 2, 3 }));
     EXPECT_TRUE(timer->isValid());
@@ -106,7 +106,7 @@ TEST_F(RunLoopTest, OneShotTimerIsSpentAfterFiring)
 {
     int fired = 0;
     std::unique_ptr<Timer> timer;
-    timer = Timer::schedule(0.5, false, [&](Timer& t) {
+    timer = Timer::singleShot(0.5, [&](Timer& t) {
         ++fired;
         EXPECT_EQ(&t, timer.get());
     });
@@ -123,7 +123,7 @@ TEST_F(RunLoopTest, OneShotTimerIsSpentAfterFiring)
 TEST_F(RunLoopTest, DestroyingTheTimerStopsIt)
 {
     int fired = 0;
-    auto timer = Timer::schedule(1, true, [&](Timer&) { ++fired; });
+    auto timer = Timer::repeating(1, [&](Timer&) { ++fired; });
     timer.reset();
     virtualClock().advance(5);
     EXPECT_EQ(fired, 0);
@@ -133,7 +133,7 @@ TEST_F(RunLoopTest, TimerDestroyedInsideItsOwnCallback)
 {
     int fired = 0;
     std::unique_ptr<Timer> timer;
-    timer = Timer::schedule(1, true, [&](Timer&) {
+    timer = Timer::repeating(1, [&](Timer&) {
         ++fired;
         timer.reset();
     });
@@ -145,7 +145,7 @@ TEST_F(RunLoopTest, TimerDestroyedInsideItsOwnCallback)
 TEST_F(RunLoopTest, TimerInvalidatedInsideItsOwnCallback)
 {
     int fired = 0;
-    auto timer = Timer::schedule(1, true, [&](Timer& t) {
+    auto timer = Timer::repeating(1, [&](Timer& t) {
         if (++fired == 2)
             t.invalidate();
     });
@@ -158,9 +158,9 @@ TEST_F(RunLoopTest, TimerScheduledFromACallbackFiresWithinTheSameAdvance)
 {
     std::vector<double> seen;
     std::unique_ptr<Timer> second;
-    auto first = Timer::schedule(1, false, [&](Timer&) {
+    auto first = Timer::singleShot(1, [&](Timer&) {
         seen.push_back(since());
-        second = Timer::schedule(0.5, false, [&](Timer&) { seen.push_back(since()); });
+        second = Timer::singleShot(0.5, [&](Timer&) { seen.push_back(since()); });
     });
     RunLoop::main().performAfter(1, this, [&] {
         // Scheduled at t=1 for t=1: due now, so it runs in this advance too.
@@ -173,9 +173,9 @@ TEST_F(RunLoopTest, TimerScheduledFromACallbackFiresWithinTheSameAdvance)
 TEST_F(RunLoopTest, RepeatingTimerRestartedFromItsCallbackKeepsTheNewSchedule)
 {
     std::vector<double> seen;
-    auto timer = Timer::schedule(1, true, [&](Timer&) { seen.push_back(since()); });
+    auto timer = Timer::repeating(1, [&](Timer&) { seen.push_back(since()); });
     RunLoop::main().performAfter(2.5, this, [&] {
-        timer = Timer::schedule(1, true, [&](Timer&) { seen.push_back(10 + since()); });
+        timer = Timer::repeating(1, [&](Timer&) { seen.push_back(10 + since()); });
     });
     virtualClock().advance(4.6);
     EXPECT_EQ(seen, (std::vector<double> { 1, 2, 13.5, 14.5 }));
@@ -184,14 +184,14 @@ TEST_F(RunLoopTest, RepeatingTimerRestartedFromItsCallbackKeepsTheNewSchedule)
 TEST_F(RunLoopTest, FireRunsAtOnceAndKeepsTheRepeatingSchedule)
 {
     std::vector<double> seen;
-    auto timer = Timer::schedule(1, true, [&](Timer&) { seen.push_back(since()); });
+    auto timer = Timer::repeating(1, [&](Timer&) { seen.push_back(since()); });
     virtualClock().advance(0.3);
     timer->fire();
     virtualClock().advance(0.8);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_NEAR(seen[0], 0.3, 1e-9);
     EXPECT_EQ(seen[1], 1.0);
-    auto once = Timer::schedule(1, false, [&](Timer&) { seen.push_back(-1); });
+    auto once = Timer::singleShot(1, [&](Timer&) { seen.push_back(-1); });
     once->fire();
     EXPECT_FALSE(once->isValid());
     virtualClock().advance(2);
@@ -273,7 +273,7 @@ TEST_F(RunLoopTest, RealModeTimersRunOnQtsEventLoop)
     const double t0 = real.monotonic();
     std::vector<double> beats;
     double delayedAt = -1;
-    auto timer = Timer::schedule(0.02, true, [&](Timer& t) {
+    auto timer = Timer::repeating(0.02, [&](Timer& t) {
         beats.push_back(real.monotonic() - t0);
         if (beats.size() == 3)
             t.invalidate();

@@ -53,7 +53,10 @@ private:
 // it: destroying it invalidates it. A one-shot timer is invalid after firing.
 class Timer {
 public:
-    static std::unique_ptr<Timer> schedule(double interval, bool repeats, std::function<void(Timer&)> fn);
+    // Fires every `interval` seconds until invalidated or destroyed.
+    static std::unique_ptr<Timer> repeating(double interval, std::function<void(Timer&)> fn);
+    // Fires once, `delay` seconds from now.
+    static std::unique_ptr<Timer> singleShot(double delay, std::function<void(Timer&)> fn);
     ~Timer();
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -68,6 +71,7 @@ public:
 private:
     friend class RunLoop;
     Timer(double interval, bool repeats, std::function<void(Timer&)> fn);
+    static std::unique_ptr<Timer> schedule(double interval, bool repeats, std::function<void(Timer&)> fn);
     double interval_;
     bool repeats_;
     bool valid_ = true;

@@ -24,7 +24,7 @@ uint32_t BackgroundTasks::beginTask(std::function<void()> expirationHandler)
         nextId_ = 1;
     Task task;
     task.handler = std::move(expirationHandler);
-    task.timer = Timer::schedule(interval_, false, [this, id](Timer&) { expire(id); });
+    task.timer = Timer::singleShot(interval_, [this, id](Timer&) { expire(id); });
     tasks_.emplace(id, std::move(task));
     return id;
 }

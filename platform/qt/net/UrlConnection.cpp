@@ -148,7 +148,7 @@ struct UrlConnection::Impl {
         if (request.stallTimeoutSeconds <= 0)
             return;
         std::weak_ptr<bool> w = alive;
-        stallTimer = Timer::schedule(request.stallTimeoutSeconds, false, [this, w](Timer&) {
+        stallTimer = Timer::singleShot(request.stallTimeoutSeconds, [this, w](Timer&) {
             auto a = w.lock();
             if (a && *a && running)
                 fail(Error(kURLErrorDomain, URLErrorTimedOut, "The request timed out."));

@@ -69,7 +69,7 @@ void ActivityIndicator::startAnimating()
         return;
     a.animating = true;
     IndicatorImpl* p = &a;
-    a.timer = Timer::schedule(1.0 / 12, true, [p](Timer&) {
+    a.timer = Timer::repeating(1.0 / 12, [p](Timer&) {
         p->phase = (p->phase + 1) % 12;
         if (p->widget)
             p->widget->update();

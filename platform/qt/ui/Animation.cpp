@@ -37,7 +37,7 @@ public:
         setGeometry(target->rect());
         raise();
         show();
-        timer_ = Timer::schedule(1.0 / 60, true, [this](Timer& t) {
+        timer_ = Timer::repeating(1.0 / 60, [this](Timer& t) {
             update();
             if (progress() >= 1) {
                 t.invalidate();
@@ -134,7 +134,7 @@ void commit()
     auto it = s.pending.insert(s.pending.end(), nullptr);
     auto handler = std::move(b.didStop);
     std::string name = b.name;
-    *it = Timer::schedule(b.duration, false, [it, handler, name](Timer&) {
+    *it = Timer::singleShot(b.duration, [it, handler, name](Timer&) {
         // Keep the running timer alive until the next turn, then call.
         std::shared_ptr<Timer> keep(std::move(*it));
         state().pending.erase(it);

@@ -121,7 +121,7 @@ void ButtonWidget::mousePressEvent(QMouseEvent* e)
     button->longPressed = false;
     button->pressing = true;
     ButtonImpl* b = button;
-    button->longPressTimer = Timer::schedule(kLongPressSeconds, false, [b](Timer&) {
+    button->longPressTimer = Timer::singleShot(kLongPressSeconds, [b](Timer&) {
         // The timer is running its own callback, and the action may destroy
         // the button that owns it: keep the timer alive until the next turn.
         std::shared_ptr<Timer> keep(std::move(b->longPressTimer));

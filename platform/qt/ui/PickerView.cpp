@@ -275,7 +275,7 @@ void PickerWidget::wheelEvent(QWheelEvent* e)
     update();
     e->accept();
     PickerImpl* p = picker;
-    p->wheelRest = Timer::schedule(PickerView::kWheelRestSeconds, false, [p](Timer&) {
+    p->wheelRest = Timer::singleShot(PickerView::kWheelRestSeconds, [p](Timer&) {
         // The timer runs its own callback and the delegate may destroy the
         // picker that owns it: keep it alive until the next turn.
         std::shared_ptr<Timer> keep(std::move(p->wheelRest));
