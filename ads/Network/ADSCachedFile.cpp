@@ -17,7 +17,7 @@ ADSCachedFile::ADSCachedFile(ADSCachedFileDelegate* delegate, platform::Url url)
 
 ADSCachedFile::~ADSCachedFile()
 {
-    *alive_ = false;
+    lifetime_.end();
     delegate_ = nullptr;
     cleanUpConnection();
 }
@@ -182,9 +182,9 @@ std::optional<platform::UrlRequest> ADSCachedFile::willSendRequest(platform::Url
     saveResponse(*redirectResponse);
     if (!delegate_ || !destination)
         return request;
-    auto alive = alive_;
+    const auto alive = lifetime_.watch();
     std::optional<platform::Error> refusal = delegate_->shouldRedirectToURL(*this, *destination);
-    if (!*alive)
+    if (!alive)
         return std::nullopt;
     if (refusal) {
         cleanUpConnection();

@@ -5,6 +5,7 @@
 
 #include "Network/ADSCachedFileDelegate.h"
 #include "platform/DateFormatter.h"
+#include "platform/Lifetime.h"
 #include "platform/Value.h"
 #include "platform/net/UrlConnection.h"
 #include <memory>
@@ -75,5 +76,5 @@ private:
     int httpStatusCode_ = 0;
     platform::Dictionary httpHeaders_;
     long long maxContentLength_ = kDefaultMaximumContentLength;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    platform::Lifetime lifetime_;
 };

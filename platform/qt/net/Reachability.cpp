@@ -62,13 +62,12 @@ void ensureWatching()
 
 Reachability::Reachability(std::string host)
     : host_(std::move(host))
-    , alive_(std::make_shared<bool>(true))
 {
 }
 
 Reachability::~Reachability()
 {
-    *alive_ = false;
+    lifetime_.end();
     unscheduleFromMainRunLoop();
 }
 
@@ -101,10 +100,8 @@ void Reachability::unscheduleFromMainRunLoop()
 void Reachability::postReport(uint32_t flags)
 {
     for (Reachability* target : scheduledTargets()) {
-        std::weak_ptr<bool> alive = target->alive_;
-        RunLoop::main().post([target, alive, flags] {
-            auto a = alive.lock();
-            if (a && *a && target->scheduled_)
+        RunLoop::main().post([target, alive = target->lifetime_.watch(), flags] {
+            if (alive && target->scheduled_)
                 target->deliver(flags);
         });
     }

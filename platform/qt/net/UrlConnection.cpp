@@ -3,6 +3,7 @@
 // hop. Stalls are timed on platform timers so that they follow the platform
 // clock. Every delegate call may destroy the connection; each entry point
 // holds the liveness flag and stops as soon as it drops.
+#include "platform/Lifetime.h"
 #include "platform/net/UrlConnection.h"
 #include "NetworkAccess.h"
 #include "platform/RunLoop.h"
@@ -120,7 +121,7 @@ struct UrlConnection::Impl {
     QPointer<QNetworkReply> reply;
     QPointer<QObject> context;
     std::unique_ptr<Timer> stallTimer;
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    Lifetime lifetime;
     int redirects = 0;
     long long received = 0;
     bool responseDelivered = false;
@@ -128,7 +129,7 @@ struct UrlConnection::Impl {
 
     ~Impl()
     {
-        *alive = false;
+        lifetime.end();
         detachReply();
         disarmStall();
     }
@@ -147,10 +148,8 @@ struct UrlConnection::Impl {
         disarmStall();
         if (request.stallTimeoutSeconds <= 0)
             return;
-        std::weak_ptr<bool> w = alive;
-        stallTimer = Timer::singleShot(request.stallTimeoutSeconds, [this, w](Timer&) {
-            auto a = w.lock();
-            if (a && *a && running)
+        stallTimer = Timer::singleShot(request.stallTimeoutSeconds, [this, alive = lifetime.watch()](Timer&) {
+            if (alive && running)
                 fail(Error(kURLErrorDomain, URLErrorTimedOut, "The request timed out."));
         });
     }
@@ -188,11 +187,11 @@ struct UrlConnection::Impl {
     // Asks the delegate about the first request, then sends it.
     void begin()
     {
-        auto a = alive;
+        const auto alive = lifetime.watch();
         std::optional<UrlRequest> next = request;
         if (delegate)
             next = delegate->willSendRequest(*owner, request, nullptr);
-        if (!*a || !running)
+        if (!alive || !running)
             return;
         if (!next) {
             stop();
@@ -228,11 +227,9 @@ struct UrlConnection::Impl {
         received = 0;
         context = new QObject();
         reply = nam->get(qreq);
-        std::weak_ptr<bool> w = alive;
-        auto guarded = [this, w](void (Impl::*fn)()) {
-            return [this, w, fn] {
-                auto a = w.lock();
-                if (a && *a)
+        auto guarded = [this, alive = lifetime.watch()](void (Impl::*fn)()) {
+            return [this, alive, fn] {
+                if (alive)
                     (this->*fn)();
             };
         };
@@ -277,10 +274,10 @@ struct UrlConnection::Impl {
             return false;
         }
         responseDelivered = true;
-        auto a = alive;
+        const auto alive = lifetime.watch();
         if (delegate)
             delegate->didReceiveResponse(*owner, response);
-        return *a && running;
+        return alive && running;
     }
 
     void redirect()
@@ -295,11 +292,11 @@ struct UrlConnection::Impl {
         }
         UrlRequest next = request;
         next.url = target.toString(QUrl::FullyEncoded).toStdString();
-        auto a = alive;
+        const auto alive = lifetime.watch();
         std::optional<UrlRequest> accepted = next;
         if (delegate)
             accepted = delegate->willSendRequest(*owner, next, &response);
-        if (!*a || !running)
+        if (!alive || !running)
             return;
         if (!accepted) {
             stop();
@@ -338,9 +335,9 @@ struct UrlConnection::Impl {
             fail(errorFrom(e, reply->errorString()));
             return;
         }
-        auto a = alive;
+        const auto alive = lifetime.watch();
         onReadyRead(); // whatever is left of the body
-        if (!*a || !running || !reply)
+        if (!alive || !running || !reply)
             return;
         if (!responseDelivered) {
             fail(Error(kURLErrorDomain, URLErrorNetworkConnectionLost, "no response"));
@@ -369,10 +366,8 @@ std::unique_ptr<UrlConnection> UrlConnection::start(const UrlRequest& request, U
     impl->delegate = delegate;
     impl->request = request;
     impl->running = true;
-    std::weak_ptr<bool> w = impl->alive;
-    RunLoop::main().post([impl, w] {
-        auto a = w.lock();
-        if (a && *a && impl->running)
+    RunLoop::main().post([impl, alive = impl->lifetime.watch()] {
+        if (alive && impl->running)
             impl->begin();
     });
     return c;

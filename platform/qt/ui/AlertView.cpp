@@ -1,5 +1,6 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "platform/Lifetime.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
@@ -63,7 +64,7 @@ protected:
 
 struct AlertView::Impl {
     QPointer<QWidget> overlay;
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    Lifetime lifetime;
 };
 
 AlertView::AlertView(std::string title, std::string message, std::string cancelButtonTitle,
@@ -77,7 +78,7 @@ AlertView::AlertView(std::string title, std::string message, std::string cancelB
 
 AlertView::~AlertView()
 {
-    *impl_->alive = false;
+    impl_->lifetime.end();
     dismiss();
 }
 
@@ -165,13 +166,13 @@ void AlertView::simulateButtonPress(int index)
 {
     if (!visible_ || index < 0 || index >= int(buttons_.size()))
         return;
-    auto alive = impl_->alive;
+    const auto alive = impl_->lifetime.watch();
     if (onClickedButton) {
         auto handler = onClickedButton;
         handler(*this, index);
     }
     // The delegate may have destroyed the alert; then it is already gone.
-    if (*alive)
+    if (alive)
         dismiss();
 }
 

@@ -1,6 +1,7 @@
 #include "ImageImpl.h"
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "platform/Lifetime.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Image.h"
@@ -76,7 +77,7 @@ struct ButtonImpl final : View::Impl {
     bool pressing = false;
     std::unique_ptr<Timer> longPressTimer;
     // Watches for the button being destroyed by its own action.
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    Lifetime lifetime;
 };
 
 void ButtonWidget::paintContent(QPainter& painter, const QRectF& r)
@@ -190,7 +191,7 @@ Button::Button(Rect frame, Type type) : Control(std::make_unique<ButtonImpl>(typ
     setFrame(frame);
 }
 
-Button::~Button() { *bimpl(*this).alive = false; }
+Button::~Button() { bimpl(*this).lifetime.end(); }
 
 void Button::setTitle(const std::string& title, ControlState state)
 {
@@ -248,9 +249,9 @@ void Button::simulateTap()
     if (!isEnabled())
         return;
     QWidget* w = impl().widget;
-    auto alive = bimpl(*this).alive;
+    const auto alive = bimpl(*this).lifetime.watch();
     sendMouse(w, QEvent::MouseButtonPress);
-    if (*alive)
+    if (alive)
         sendMouse(w, QEvent::MouseButtonRelease);
 }
 
@@ -259,11 +260,11 @@ void Button::simulateLongPress()
     if (!isEnabled())
         return;
     QWidget* w = impl().widget;
-    auto alive = bimpl(*this).alive;
+    const auto alive = bimpl(*this).lifetime.watch();
     sendMouse(w, QEvent::MouseButtonPress);
-    if (*alive && bimpl(*this).longPressTimer)
+    if (alive && bimpl(*this).longPressTimer)
         bimpl(*this).longPressTimer->fire();
-    if (*alive)
+    if (alive)
         sendMouse(w, QEvent::MouseButtonRelease);
 }
 

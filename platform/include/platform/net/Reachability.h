@@ -3,6 +3,8 @@
 // loop whenever the system's view of the network changes. There is no query
 // of the current state: a new target knows nothing until its first report.
 
+#include "platform/Lifetime.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -43,7 +45,7 @@ private:
     std::string host_;
     Callback callback_;
     bool scheduled_ = false;
-    std::shared_ptr<bool> alive_;
+    Lifetime lifetime_;
 };
 
 }
