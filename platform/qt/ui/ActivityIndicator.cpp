@@ -6,29 +6,16 @@
 namespace platform {
 
 namespace {
-struct IndicatorImpl;
-
-class IndicatorWidget final : public BaseWidget {
-public:
-    IndicatorImpl* indicator = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-};
-
 struct IndicatorImpl final : View::Impl {
-    explicit IndicatorImpl(ActivityIndicator::Style s) : View::Impl(new IndicatorWidget), style(s)
-    {
-        static_cast<IndicatorWidget*>(widget)->indicator = this;
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
+    explicit IndicatorImpl(ActivityIndicator::Style s) : View::Impl(new BaseWidget, Pointer::PassedThrough), style(s) { }
     ~IndicatorImpl() override
     {
         timer.reset();
-        if (widget)
-            static_cast<IndicatorWidget*>(widget)->indicator = nullptr;
         releaseWidget();
     }
+
+    void paintContent(QPainter& painter, const QRectF& r) override;
+
     ActivityIndicator::Style style;
     bool animating = false;
     bool hidesWhenStopped = true;
@@ -36,16 +23,16 @@ struct IndicatorImpl final : View::Impl {
     std::unique_ptr<Timer> timer;
 };
 
-void IndicatorWidget::paintContent(QPainter& painter, const QRectF& r)
+void IndicatorImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (!indicator || (!indicator->animating && indicator->hidesWhenStopped))
+    if (!animating && hidesWhenStopped)
         return;
-    QColor base = indicator->style == ActivityIndicator::Style::Gray ? QColor(90, 90, 90) : QColor(255, 255, 255);
+    QColor base = style == ActivityIndicator::Style::Gray ? QColor(90, 90, 90) : QColor(255, 255, 255);
     double radius = std::min(r.width(), r.height()) / 2;
     QPointF c = r.center();
     for (int i = 0; i < 12; ++i) {
         QColor col = base;
-        col.setAlphaF(0.25 + 0.75 * double((i + indicator->phase) % 12) / 11.0);
+        col.setAlphaF(0.25 + 0.75 * double((i + phase) % 12) / 11.0);
         painter.setPen(QPen(col, std::max(1.5, radius / 5), Qt::SolidLine, Qt::RoundCap));
         double a = i * 3.14159265358979 / 6;
         painter.drawLine(QPointF(c.x() + std::cos(a) * radius * 0.5, c.y() + std::sin(a) * radius * 0.5),

@@ -14,23 +14,9 @@ namespace platform {
 namespace {
 constexpr double kLongPressSeconds = 0.8;
 
-struct ButtonImpl;
-
-class ButtonWidget final : public BaseWidget {
-public:
-    ButtonImpl* button = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
-
 struct ButtonImpl final : View::Impl {
-    explicit ButtonImpl(Button::Type t) : View::Impl(new ButtonWidget), type(t)
+    explicit ButtonImpl(Button::Type t) : View::Impl(new BaseWidget), type(t)
     {
-        static_cast<ButtonWidget*>(widget)->button = this;
         if (type == Button::Type::RoundedRect) {
             titleColors[ControlStateNormal] = Color::buttonTitle();
             titleColors[ControlStateHighlighted] = Color::white();
@@ -39,12 +25,12 @@ struct ButtonImpl final : View::Impl {
         }
         font = Font::boldSystemFont(15);
     }
-    ~ButtonImpl() override
-    {
-        if (auto* w = static_cast<ButtonWidget*>(widget))
-            w->button = nullptr;
-        releaseWidget();
-    }
+    ~ButtonImpl() override { releaseWidget(); }
+
+    void paintContent(QPainter& painter, const QRectF& r) override;
+    void mousePress(QMouseEvent* e) override;
+    void mouseMove(QMouseEvent* e) override;
+    void mouseRelease(QMouseEvent* e) override;
 
     template <class T>
     static T pick(const std::map<unsigned, T>& m, unsigned state, T none)
@@ -80,21 +66,19 @@ struct ButtonImpl final : View::Impl {
     Lifetime lifetime;
 };
 
-void ButtonWidget::paintContent(QPainter& painter, const QRectF& r)
+void ButtonImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (!button)
-        return;
-    unsigned state = button->currentState();
-    auto bg = ButtonImpl::pick<std::shared_ptr<const Image>>(button->backgrounds, state, nullptr);
+    unsigned state = currentState();
+    auto bg = ButtonImpl::pick<std::shared_ptr<const Image>>(backgrounds, state, nullptr);
     if (bg) {
         qtui::drawImage(painter, r, *bg);
-    } else if (button->type == Button::Type::RoundedRect) {
+    } else if (type == Button::Type::RoundedRect) {
         painter.setPen(QPen(QColor(120, 120, 128), 1));
-        painter.setBrush(button->highlighted ? QColor(30, 100, 230) : QColor(255, 255, 255));
+        painter.setBrush(highlighted ? QColor(30, 100, 230) : QColor(255, 255, 255));
         painter.drawRoundedRect(r.adjusted(0.5, 0.5, -0.5, -0.5), 9, 9);
     }
-    auto img = ButtonImpl::pick<std::shared_ptr<const Image>>(button->images, state, nullptr);
-    std::string title = ButtonImpl::pick<std::string>(button->titles, state, {});
+    auto img = ButtonImpl::pick<std::shared_ptr<const Image>>(images, state, nullptr);
+    std::string title = ButtonImpl::pick<std::string>(titles, state, {});
     QRectF textRect = r;
     if (img) {
         QSizeF sz(img->size().width, img->size().height);
@@ -105,24 +89,23 @@ void ButtonWidget::paintContent(QPainter& painter, const QRectF& r)
             textRect.setLeft(ir.right() + 2);
     }
     if (!title.empty()) {
-        Color c = ButtonImpl::pick<Color>(button->titleColors, state, Color::black());
-        if (!button->enabled && !button->titleColors.count(ControlStateDisabled))
+        Color c = ButtonImpl::pick<Color>(titleColors, state, Color::black());
+        if (!enabled && !titleColors.count(ControlStateDisabled))
             c.alpha *= 0.5f;
         painter.setPen(qtui::toQColor(c));
-        painter.setFont(qtui::toQFont(button->font));
+        painter.setFont(qtui::toQFont(font));
         painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, qtui::toQString(title));
     }
 }
 
-void ButtonWidget::mousePressEvent(QMouseEvent* e)
+void ButtonImpl::mousePress(QMouseEvent* e)
 {
-    if (!button || !button->enabled || e->button() != Qt::LeftButton)
+    if (!enabled || e->button() != Qt::LeftButton)
         return;
-    button->highlighted = true;
-    button->longPressed = false;
-    button->pressing = true;
-    ButtonImpl* b = button;
-    button->longPressTimer = Timer::singleShot(kLongPressSeconds, [b](Timer&) {
+    highlighted = true;
+    longPressed = false;
+    pressing = true;
+    longPressTimer = Timer::singleShot(kLongPressSeconds, [b = this](Timer&) {
         // The timer is running its own callback, and the action may destroy
         // the button that owns it: keep the timer alive until the next turn.
         std::shared_ptr<Timer> keep(std::move(b->longPressTimer));
@@ -139,37 +122,37 @@ void ButtonWidget::mousePressEvent(QMouseEvent* e)
             action(*owner);
         }
     });
-    update();
+    widget->update();
 }
 
-void ButtonWidget::mouseMoveEvent(QMouseEvent* e)
+void ButtonImpl::mouseMove(QMouseEvent* e)
 {
-    if (!button || !button->pressing)
+    if (!pressing)
         return;
-    bool inside = rect().contains(e->position().toPoint());
-    if (inside != button->highlighted) {
-        button->highlighted = inside;
-        update();
+    bool inside = widget->rect().contains(e->position().toPoint());
+    if (inside != highlighted) {
+        highlighted = inside;
+        widget->update();
     }
 }
 
-void ButtonWidget::mouseReleaseEvent(QMouseEvent* e)
+void ButtonImpl::mouseRelease(QMouseEvent* e)
 {
-    if (!button || !button->pressing)
+    if (!pressing)
         return;
-    button->pressing = false;
-    button->longPressTimer.reset();
-    bool wasLong = button->longPressed;
-    button->highlighted = false;
-    button->longPressed = false;
-    update();
-    if (wasLong || !button->enabled || !rect().contains(e->position().toPoint()))
+    pressing = false;
+    longPressTimer.reset();
+    bool wasLong = longPressed;
+    highlighted = false;
+    longPressed = false;
+    widget->update();
+    if (wasLong || !enabled || !widget->rect().contains(e->position().toPoint()))
         return;
-    Button* owner = button->owner();
-    if (owner->onTouchUpInside) {
+    Button* button = owner();
+    if (button->onTouchUpInside) {
         // The action may destroy the button: nothing of it is touched after.
-        auto action = owner->onTouchUpInside;
-        action(*owner);
+        auto action = button->onTouchUpInside;
+        action(*button);
     }
 }
 

@@ -5,35 +5,19 @@
 namespace platform {
 
 namespace {
-struct ImageViewImpl;
-
-class ImageViewWidget final : public BaseWidget {
-public:
-    ImageViewImpl* view = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-};
-
 struct ImageViewImpl final : View::Impl {
-    ImageViewImpl() : View::Impl(new ImageViewWidget)
-    {
-        static_cast<ImageViewWidget*>(widget)->view = this;
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    ~ImageViewImpl() override
-    {
-        if (widget)
-            static_cast<ImageViewWidget*>(widget)->view = nullptr;
-        releaseWidget();
-    }
+    ImageViewImpl() : View::Impl(new BaseWidget, Pointer::PassedThrough) { }
+    ~ImageViewImpl() override { releaseWidget(); }
+
+    void paintContent(QPainter& painter, const QRectF& r) override;
+
     std::shared_ptr<const Image> image;
 };
 
-void ImageViewWidget::paintContent(QPainter& painter, const QRectF& r)
+void ImageViewImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (view && view->image)
-        qtui::drawImage(painter, r, *view->image); // scaled to fill, as the platform's default
+    if (image)
+        qtui::drawImage(painter, r, *image); // scaled to fill, as the platform's default
 }
 
 ImageViewImpl& iimpl(const ImageView& v) { return static_cast<ImageViewImpl&>(v.impl()); }

@@ -6,28 +6,12 @@
 namespace platform {
 
 namespace {
-struct LabelImpl;
-
-class LabelWidget final : public BaseWidget {
-public:
-    LabelImpl* label = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-};
-
 struct LabelImpl final : View::Impl {
-    LabelImpl() : View::Impl(new LabelWidget)
-    {
-        static_cast<LabelWidget*>(widget)->label = this;
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-    ~LabelImpl() override
-    {
-        if (widget)
-            static_cast<LabelWidget*>(widget)->label = nullptr;
-        releaseWidget();
-    }
+    LabelImpl() : View::Impl(new BaseWidget, Pointer::PassedThrough) { }
+    ~LabelImpl() override { releaseWidget(); }
+
+    void paintContent(QPainter& painter, const QRectF& r) override;
+
     std::string text;
     Color color = Color::darkText();
     TextAlignment alignment = TextAlignment::Left;
@@ -36,20 +20,20 @@ struct LabelImpl final : View::Impl {
     int lines = 1;
 };
 
-void LabelWidget::paintContent(QPainter& painter, const QRectF& r)
+void LabelImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (!label || label->text.empty())
+    if (text.empty())
         return;
-    QString text = qtui::toQString(label->text);
-    float size = label->font.size;
-    if (label->adjusts && label->lines == 1)
-        size = qtui::fittedFontSize(label->font, text, r.width(), 6);
-    painter.setFont(qtui::toQFont(label->font, size));
-    painter.setPen(qtui::toQColor(label->color));
-    int flags = int(qtui::toQtAlignment(label->alignment)) | Qt::AlignVCenter;
-    if (label->lines != 1)
+    const QString shown = qtui::toQString(text);
+    float size = font.size;
+    if (adjusts && lines == 1)
+        size = qtui::fittedFontSize(font, shown, r.width(), 6);
+    painter.setFont(qtui::toQFont(font, size));
+    painter.setPen(qtui::toQColor(color));
+    int flags = int(qtui::toQtAlignment(alignment)) | Qt::AlignVCenter;
+    if (lines != 1)
         flags |= Qt::TextWordWrap;
-    painter.drawText(r, flags, text);
+    painter.drawText(r, flags, shown);
 }
 
 LabelImpl& limpl(const Label& l) { return static_cast<LabelImpl&>(l.impl()); }

@@ -1,5 +1,6 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "platform/Lifetime.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/PickerView.h"
@@ -19,31 +20,23 @@ namespace {
 constexpr int kMaxComponents = 64;
 constexpr double kDragThreshold = 4;
 
-struct PickerImpl;
-
-class PickerWidget final : public BaseWidget {
-public:
-    PickerImpl* picker = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-    void wheelEvent(QWheelEvent* e) override;
-};
-
 struct PickerImpl final : View::Impl {
-    PickerImpl() : View::Impl(new PickerWidget) { static_cast<PickerWidget*>(widget)->picker = this; }
+    PickerImpl() : View::Impl(new BaseWidget) { }
     ~PickerImpl() override
     {
         wheelRest.reset();
-        if (widget)
-            static_cast<PickerWidget*>(widget)->picker = nullptr;
         releaseWidget();
     }
 
+    void paintContent(QPainter& painter, const QRectF& r) override;
+    void mousePress(QMouseEvent* e) override;
+    void mouseMove(QMouseEvent* e) override;
+    void mouseRelease(QMouseEvent* e) override;
+    void wheel(QWheelEvent* e) override;
+
     PickerView& owner() const { return *static_cast<PickerView*>(self); }
+
+    Lifetime lifetime;
 
     int askComponents()
     {
@@ -135,19 +128,20 @@ const Label* findLabel(const View& v)
     return nullptr;
 }
 
-void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
+void PickerImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (!picker)
-        return;
-    picker->ensureLoaded();
-    PickerImpl* p = picker;
+    ensureLoaded();
+    PickerImpl* p = this;
+    // The data source and delegate are asked for rows while painting; one
+    // that destroys the picker ends the painting there.
+    const Lifetime::Watch alive = lifetime.watch();
     painter.fillRect(r, QColor(40, 42, 50));
     int n = int(p->counts.size());
     if (n == 0)
         return;
     double colW = r.width() / n;
     double mid = r.height() / 2;
-    for (int k = 0; k < n && picker; ++k) {
+    for (int k = 0; k < n && alive; ++k) {
         QRectF col(r.left() + k * colW + 3, r.top() + 6, colW - 6, r.height() - 12);
         painter.fillRect(col, Qt::white);
         double rowH = p->rowHeight(k);
@@ -162,7 +156,7 @@ void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
             std::unique_ptr<View> rowView;
             if (p->delegate)
                 rowView = p->delegate->viewForRow(p->owner(), row, k, nullptr);
-            if (!picker)
+            if (!alive)
                 break;
             if (rowView && rowView->impl().widget) {
                 Rect f = rowView->frame();
@@ -176,7 +170,7 @@ void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
                 painter.drawPixmap(QPointF(cell.center().x() - sz.width() / 2.0, cell.center().y() - sz.height() / 2.0), pm);
             } else {
                 std::string title = p->delegate ? p->delegate->titleForRow(p->owner(), row, k) : std::string();
-                if (!picker)
+                if (!alive)
                     break;
                 QFont f = qtui::toQFont(Font::boldSystemFont(20));
                 painter.setFont(f);
@@ -185,7 +179,7 @@ void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
             }
         }
         painter.restore();
-        if (!picker)
+        if (!alive)
             return;
         // Shading of the turning drum.
         QLinearGradient g(col.topLeft(), col.bottomLeft());
@@ -195,8 +189,6 @@ void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
         g.setColorAt(1, QColor(0, 0, 0, 150));
         painter.fillRect(col, g);
     }
-    if (!picker)
-        return;
     double bandH = p->rowHeight(0);
     QRectF band(r.left(), mid - bandH / 2, r.width(), bandH);
     painter.setPen(QPen(QColor(100, 110, 150), 1));
@@ -204,77 +196,77 @@ void PickerWidget::paintContent(QPainter& painter, const QRectF& r)
     painter.drawRect(band);
 }
 
-void PickerWidget::mousePressEvent(QMouseEvent* e)
+void PickerImpl::mousePress(QMouseEvent* e)
 {
-    if (!picker || !picker->interaction || e->button() != Qt::LeftButton)
+    if (!interaction || e->button() != Qt::LeftButton)
         return;
-    picker->ensureLoaded();
+    ensureLoaded();
     QPointF pt = toViewPoint(e->position());
-    int k = picker->componentAt(pt.x());
-    if (k < 0 || picker->counts[size_t(k)] == 0)
+    int k = componentAt(pt.x());
+    if (k < 0 || counts[size_t(k)] == 0)
         return;
-    picker->dragComponent = k;
-    picker->dragStartY = pt.y();
-    picker->dragStartPos = picker->dragPos = picker->selected[size_t(k)];
-    picker->dragMoved = false;
+    dragComponent = k;
+    dragStartY = pt.y();
+    dragStartPos = dragPos = selected[size_t(k)];
+    dragMoved = false;
 }
 
-void PickerWidget::mouseMoveEvent(QMouseEvent* e)
+void PickerImpl::mouseMove(QMouseEvent* e)
 {
-    if (!picker || picker->dragComponent < 0)
+    if (dragComponent < 0)
         return;
-    int k = picker->dragComponent;
-    double dy = toViewPoint(e->position()).y() - picker->dragStartY;
+    int k = dragComponent;
+    double dy = toViewPoint(e->position()).y() - dragStartY;
     if (std::abs(dy) >= kDragThreshold)
-        picker->dragMoved = true;
-    double maxPos = std::max(0, picker->counts[size_t(k)] - 1);
-    picker->dragPos = std::clamp(picker->dragStartPos - dy / picker->rowHeight(k), -0.4, maxPos + 0.4);
-    update();
+        dragMoved = true;
+    double maxPos = std::max(0, counts[size_t(k)] - 1);
+    dragPos = std::clamp(dragStartPos - dy / rowHeight(k), -0.4, maxPos + 0.4);
+    widget->update();
 }
 
-void PickerWidget::mouseReleaseEvent(QMouseEvent* e)
+void PickerImpl::mouseRelease(QMouseEvent* e)
 {
-    if (!picker || picker->dragComponent < 0)
+    if (dragComponent < 0)
         return;
-    int k = picker->dragComponent;
-    picker->dragComponent = -1;
+    int k = dragComponent;
+    dragComponent = -1;
     QPointF pt = toViewPoint(e->position());
     int row;
-    if (picker->dragMoved) {
-        double dy = pt.y() - picker->dragStartY;
-        row = int(std::lround(picker->dragStartPos - dy / picker->rowHeight(k)));
+    if (dragMoved) {
+        double dy = pt.y() - dragStartY;
+        row = int(std::lround(dragStartPos - dy / rowHeight(k)));
     } else {
         // A tap on a row above or below the band turns the wheel to it.
-        double offset = (pt.y() - picker->frame.height / 2.0) / picker->rowHeight(k);
-        row = int(std::lround(picker->dragStartPos + offset));
-        if (row == picker->selected[size_t(k)]) {
-            update();
+        double offset = (pt.y() - frame.height / 2.0) / rowHeight(k);
+        row = int(std::lround(dragStartPos + offset));
+        if (row == selected[size_t(k)]) {
+            widget->update();
             return;
         }
     }
-    picker->settle(k, row);
+    settle(k, row);
 }
 
-void PickerWidget::wheelEvent(QWheelEvent* e)
+void PickerImpl::wheel(QWheelEvent* e)
 {
-    if (!picker || !picker->interaction)
+    if (!interaction)
         return;
-    picker->ensureLoaded();
-    int k = picker->componentAt(toViewPoint(e->position()).x());
-    if (k < 0 || picker->counts[size_t(k)] == 0)
+    ensureLoaded();
+    int k = componentAt(toViewPoint(e->position()).x());
+    if (k < 0 || counts[size_t(k)] == 0)
         return;
-    if (k != picker->wheelComponent)
-        picker->wheelRemainder = 0;
-    picker->wheelComponent = k;
+    if (k != wheelComponent)
+        wheelRemainder = 0;
+    wheelComponent = k;
     // Turning the mouse wheel towards the user moves down the list.
-    picker->wheelRemainder += -e->angleDelta().y() / 120.0;
-    int steps = int(picker->wheelRemainder);
-    picker->wheelRemainder -= steps;
-    int& sel = picker->selected[size_t(k)];
-    sel = std::clamp(sel + steps, 0, picker->counts[size_t(k)] - 1);
-    update();
+    wheelRemainder += -e->angleDelta().y() / 120.0;
+    int steps = int(wheelRemainder);
+    wheelRemainder -= steps;
+    int& sel = selected[size_t(k)];
+    sel = std::clamp(sel + steps, 0, counts[size_t(k)] - 1);
+    widget->update();
     e->accept();
-    PickerImpl* p = picker;
+    PickerImpl* p = this;
     p->wheelRest = Timer::singleShot(PickerView::kWheelRestSeconds, [p](Timer&) {
         // The timer runs its own callback and the delegate may destroy the
         // picker that owns it: keep it alive until the next turn.

@@ -5,56 +5,42 @@
 namespace platform {
 
 namespace {
-struct SwitchImpl;
-
-class SwitchWidget final : public BaseWidget {
-public:
-    SwitchImpl* sw = nullptr; // non-owning; cleared before the Impl goes away
-
-protected:
-    void paintContent(QPainter& painter, const QRectF& r) override;
-    void mouseReleaseEvent(QMouseEvent* e) override;
-};
-
 struct SwitchImpl final : View::Impl {
-    SwitchImpl() : View::Impl(new SwitchWidget) { static_cast<SwitchWidget*>(widget)->sw = this; }
-    ~SwitchImpl() override
-    {
-        if (widget)
-            static_cast<SwitchWidget*>(widget)->sw = nullptr;
-        releaseWidget();
-    }
+    SwitchImpl() : View::Impl(new BaseWidget) { }
+    ~SwitchImpl() override { releaseWidget(); }
+
+    void paintContent(QPainter& painter, const QRectF& r) override;
+    void mouseRelease(QMouseEvent* e) override;
+
     bool on = false;
 };
 
-void SwitchWidget::paintContent(QPainter& painter, const QRectF& r)
+void SwitchImpl::paintContent(QPainter& painter, const QRectF& r)
 {
-    if (!sw)
-        return;
     QRectF track = r.adjusted(1, 1, -1, -1);
     double radius = track.height() / 2;
     painter.setPen(QPen(QColor(160, 160, 160), 1));
-    painter.setBrush(sw->on ? QColor(0, 127, 234) : QColor(238, 238, 238));
+    painter.setBrush(on ? QColor(0, 127, 234) : QColor(238, 238, 238));
     painter.drawRoundedRect(track, radius, radius);
-    painter.setPen(sw->on ? Qt::white : QColor(120, 120, 120));
+    painter.setPen(on ? Qt::white : QColor(120, 120, 120));
     QFont f = painter.font();
     f.setPixelSize(std::max(8, int(track.height() * 0.5)));
     f.setBold(true);
     painter.setFont(f);
-    QRectF knob(sw->on ? track.right() - track.height() : track.left(), track.top(), track.height(), track.height());
-    QRectF label = sw->on ? QRectF(track.left(), track.top(), knob.left() - track.left(), track.height())
+    QRectF knob(on ? track.right() - track.height() : track.left(), track.top(), track.height(), track.height());
+    QRectF label = on ? QRectF(track.left(), track.top(), knob.left() - track.left(), track.height())
                           : QRectF(knob.right(), track.top(), track.right() - knob.right(), track.height());
-    painter.drawText(label, Qt::AlignCenter, sw->on ? QStringLiteral("ON") : QStringLiteral("OFF"));
+    painter.drawText(label, Qt::AlignCenter, on ? QStringLiteral("ON") : QStringLiteral("OFF"));
     painter.setPen(QPen(QColor(140, 140, 140), 1));
     painter.setBrush(QColor(250, 250, 250));
     painter.drawEllipse(knob);
 }
 
-void SwitchWidget::mouseReleaseEvent(QMouseEvent* e)
+void SwitchImpl::mouseRelease(QMouseEvent* e)
 {
-    if (!sw || !sw->enabled || e->button() != Qt::LeftButton || !rect().contains(e->position().toPoint()))
+    if (!enabled || e->button() != Qt::LeftButton || !widget->rect().contains(e->position().toPoint()))
         return;
-    static_cast<Switch*>(sw->self)->simulateUserSet(!sw->on);
+    static_cast<Switch*>(self)->simulateUserSet(!on);
 }
 
 SwitchImpl& simpl(const Switch& s) { return static_cast<SwitchImpl&>(s.impl()); }

@@ -29,8 +29,10 @@ QRect turnedBox(Rect f, float radians)
 
 // ---- Impl
 
-View::Impl::Impl(QWidget* w) : widget(w)
+View::Impl::Impl(QWidget* w, Pointer pointer) : widget(w)
 {
+    if (widget && pointer == Pointer::PassedThrough)
+        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (auto* b = dynamic_cast<BaseWidget*>(widget))
         b->impl = this;
 }
@@ -71,6 +73,12 @@ void View::Impl::applyVisibility()
     bool want = !hidden && alpha > 0.01f;
     if (widget->parentWidget() || (topLevel && topLevelShown))
         widget->setVisible(want);
+}
+
+QPointF View::Impl::toViewPoint(QPointF widgetPoint) const
+{
+    auto* base = dynamic_cast<BaseWidget*>(widget);
+    return base ? base->toViewPoint(widgetPoint) : widgetPoint;
 }
 
 void View::Impl::backgroundChanged()
@@ -114,6 +122,32 @@ void BaseWidget::paintEvent(QPaintEvent*)
     if (impl->background.alpha > 0)
         painter.fillRect(content, qtui::toQColor(impl->background));
     paintContent(painter, content);
+}
+
+void BaseWidget::paintContent(QPainter& painter, const QRectF& r)
+{
+    if (impl)
+        impl->paintContent(painter, r);
+}
+
+void BaseWidget::mousePressEvent(QMouseEvent* e)
+{
+    impl ? impl->mousePress(e) : e->ignore();
+}
+
+void BaseWidget::mouseMoveEvent(QMouseEvent* e)
+{
+    impl ? impl->mouseMove(e) : e->ignore();
+}
+
+void BaseWidget::mouseReleaseEvent(QMouseEvent* e)
+{
+    impl ? impl->mouseRelease(e) : e->ignore();
+}
+
+void BaseWidget::wheelEvent(QWheelEvent* e)
+{
+    impl ? impl->wheel(e) : e->ignore();
 }
 
 // ---- View

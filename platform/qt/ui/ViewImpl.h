@@ -3,7 +3,9 @@
 // tree and its plain properties. Does not own other views, only its widget.
 
 #include "platform/ui/View.h"
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -14,7 +16,10 @@ namespace platform {
 class BaseWidget;
 
 struct View::Impl {
-    explicit Impl(QWidget* widget);
+    // Whether the widget takes pointer events or lets them through to the
+    // view below (labels, images and spinners only show things).
+    enum class Pointer { Taken, PassedThrough };
+    explicit Impl(QWidget* widget, Pointer pointer = Pointer::Taken);
     virtual ~Impl();
     Impl(const Impl&) = delete;
     Impl& operator=(const Impl&) = delete;
@@ -49,21 +54,42 @@ struct View::Impl {
     virtual void backgroundChanged();
     // Called after the frame changed, before children are resized.
     virtual void frameChanged() { }
+
+    // What a view drawn by a BaseWidget draws and how it takes the pointer:
+    // the widget calls these, so a control is its Impl alone, with no widget
+    // class of its own. The defaults draw nothing and leave the pointer to
+    // the view below.
+    // Content in the view's own coordinates: (0, 0, frame width, frame height).
+    virtual void paintContent(QPainter&, const QRectF&) { }
+    virtual void mousePress(QMouseEvent* e) { e->ignore(); }
+    virtual void mouseMove(QMouseEvent* e) { e->ignore(); }
+    virtual void mouseRelease(QMouseEvent* e) { e->ignore(); }
+    virtual void wheel(QWheelEvent* e) { e->ignore(); }
+    // Maps a position on the widget to the view's own (unturned) coordinates.
+    QPointF toViewPoint(QPointF widgetPoint) const;
 };
 
 // The widget behind plain views and most controls: paints the background
-// colour and then the content, turned by the view's rotation about its centre.
+// colour and then the content, turned by the view's rotation about its centre,
+// and hands drawing and the pointer to its view's Impl.
 class BaseWidget : public QWidget {
 public:
     explicit BaseWidget(QWidget* parent = nullptr);
-    View::Impl* impl = nullptr; // non-owning; cleared before the Impl goes away
+    // Set by View::Impl when it takes the widget and cleared by releaseWidget(),
+    // before the Impl's own data goes; non-owning.
+    View::Impl* impl = nullptr;
+
+    // Maps a widget position to the view's own (unturned) coordinates.
+    QPointF toViewPoint(QPointF widgetPoint) const;
 
 protected:
     void paintEvent(QPaintEvent*) override;
-    // Content in the view's own coordinates: (0, 0, frame width, frame height).
-    virtual void paintContent(QPainter&, const QRectF&) { }
-    // Maps a widget position to the view's own (unturned) coordinates.
-    QPointF toViewPoint(QPointF widgetPoint) const;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    // The Impl's content; widgets with content of their own replace it.
+    virtual void paintContent(QPainter& painter, const QRectF& r);
     QTransform contentTransform() const;
 };
 
