@@ -22,13 +22,38 @@ namespace tolvane {
 
 namespace {
 
-// The toolkit keeps a reference to the argument count for the whole run, and
-// it must not see our own options; it gets the program name alone.
-struct ToolkitArguments {
-    explicit ToolkitArguments(const char* program) : name(program ? program : "tolvane") { argv[0] = name.data(); }
-    std::string name;
-    int argc = 1;
-    char* argv[2] = { nullptr, nullptr };
+// The platform session of one run: the toolkit keeps a reference to the
+// argument count for the whole run and must not see our own options, so it
+// gets the program name alone; the rest depends on the mode.
+class Session {
+public:
+    enum class Kind {
+        Window,     // on the desktop
+        Headless,   // no window at all (--set)
+        Automation, // offscreen, on the virtual clock, URL openings recorded
+    };
+    Session(Kind kind, const std::string& home, const char* program = nullptr)
+        : name_(program ? program : "tolvane")
+        , argv_ { name_.data(), nullptr }
+        , session_(argc_, argv_, options(kind, home))
+    {
+    }
+
+private:
+    static platform::PlatformOptions options(Kind kind, const std::string& home)
+    {
+        platform::PlatformOptions o;
+        o.home = home;
+        o.headless = kind != Kind::Window;
+        o.virtualClock = kind == Kind::Automation;
+        o.recordOpenedUrls = kind == Kind::Automation;
+        return o;
+    }
+
+    std::string name_;
+    int argc_ = 1;
+    char* argv_[2];
+    platform::PlatformSession session_;
 };
 
 // A throw-away container for scripts run without --home, so that a test run
@@ -85,13 +110,9 @@ int Shell::main(int argc, char** argv)
 
     bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
     if (!options->assignments.empty()) {
-        ToolkitArguments toolkit(argc > 0 ? argv[0] : nullptr);
-        platform::PlatformOptions platformOptions;
-        platformOptions.headless = true;
-        platformOptions.home = options->home.value_or("");
         int rc;
         {
-            platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+            Session session(Session::Kind::Headless, options->home.value_or(""), argc > 0 ? argv[0] : nullptr);
             rc = applyAssignments(options->assignments, std::cerr);
         }
         if (rc != 0 || onlySettings)
@@ -136,10 +157,7 @@ int Shell::applyAssignments(const std::vector<std::string>& assignments, std::os
 
 int Shell::runWindow(const CommandLineOptions& options)
 {
-    ToolkitArguments toolkit(nullptr);
-    platform::PlatformOptions platformOptions;
-    platformOptions.home = options.home.value_or("");
-    platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+    Session session(Session::Kind::Window, options.home.value_or(""));
 
     int rc;
     {
@@ -166,20 +184,14 @@ int Shell::runWindow(const CommandLineOptions& options)
 
 int Shell::runSettingsWindow(const CommandLineOptions& options)
 {
-    ToolkitArguments toolkit(nullptr);
-    platform::PlatformOptions platformOptions;
-    platformOptions.home = options.home.value_or("");
-    platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
-    int rc;
-    {
-        platform::DesktopShell desktop;
-        desktop.installSignalHandlers();
-        SettingsWindow settings(platform::UserDefaults::standard());
-        settings.show();
-        desktop.attach(settings.window());
-        rc = platform::RunLoop::main().run();
-        desktop.detach();
-    }
+    Session session(Session::Kind::Window, options.home.value_or(""));
+    platform::DesktopShell desktop;
+    desktop.installSignalHandlers();
+    SettingsWindow settings(platform::UserDefaults::standard());
+    settings.show();
+    desktop.attach(settings.window());
+    const int rc = platform::RunLoop::main().run();
+    desktop.detach();
     return rc;
 }
 
@@ -216,15 +228,9 @@ int Shell::runAutomation(const CommandLineOptions& options)
         home = temporary->path();
     }
 
-    ToolkitArguments toolkit(nullptr);
-    platform::PlatformOptions platformOptions;
-    platformOptions.headless = true;
-    platformOptions.virtualClock = true;
-    platformOptions.recordOpenedUrls = true;
-    platformOptions.home = home;
     int rc;
     {
-        platform::PlatformSession session(toolkit.argc, toolkit.argv, platformOptions);
+        Session session(Session::Kind::Automation, home);
         platform::Console::setKeepingLines(true);
         platform::Console::setEcho(false);
         Automation automation(std::cout, std::cerr);
