@@ -102,28 +102,15 @@ void SettingsViewController::viewDidLoad()
     refresh();
 }
 
-bool SettingsViewController::currentBool(const char* key, bool fallback) const
-{
-    return store_.objectForKey(key).isNull() ? fallback : store_.boolForKey(key);
-}
-
-int64_t SettingsViewController::currentInteger(const char* key, int64_t fallback) const
-{
-    return store_.objectForKey(key).isNull() ? fallback : store_.integerForKey(key);
-}
-
 void SettingsViewController::refresh()
 {
     if (!isViewLoaded())
         return;
-    for (auto& control : switches) {
-        const SettingsKeys::Key* key = SettingsKeys::find(control->objectName());
-        if (key)
-            control->setOn(currentBool(key->name, key->defaultValue.asBool()));
-    }
+    for (auto& control : switches)
+        control->setOn(SettingsKeys::boolValue(store_, control->objectName()));
     picker->reloadAllComponents();
-    picker->selectRow(nearestChoiceRow(playerChoices(), currentInteger("numPlayers", 2)), 0, false);
-    picker->selectRow(nearestChoiceRow(faceChoices(), currentInteger("diceFaceType", 20)), 1, false);
+    picker->selectRow(nearestChoiceRow(playerChoices(), SettingsKeys::integerValue(store_, "numPlayers")), 0, false);
+    picker->selectRow(nearestChoiceRow(faceChoices(), SettingsKeys::integerValue(store_, "diceFaceType")), 1, false);
 }
 
 platform::Switch* SettingsViewController::switchForKey(const std::string& key) const

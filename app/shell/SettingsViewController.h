@@ -52,8 +52,6 @@ public:
 
 private:
     void switchChanged(platform::Switch& control);
-    bool currentBool(const char* key, bool fallback) const;
-    int64_t currentInteger(const char* key, int64_t fallback) const;
 
     platform::UserDefaults& store_;
 };

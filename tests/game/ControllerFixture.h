@@ -3,6 +3,7 @@
 // folder, a fixed local time, the controller shown in a window on the virtual
 // clock. It does not press anything; each test drives the controller itself.
 
+#include "SettingsKeys.h"
 #include "TolvaneViewController.h"
 
 #include "platform/Clock.h"
@@ -31,9 +32,6 @@ inline std::ostream& operator<<(std::ostream& os, const platform::Rect& r)
 
 class ControllerTest : public ::testing::Test {
 protected:
-    static constexpr const char* kSettingKeys[] = { "isLandscapeAtStart", "isDiceRepeat", "is5hp",
-        "isAskBeforeReset", "isThrow2Dices", "isAlwaysOn", "diceFaceType", "numPlayers" };
-
     void SetUp() override
     {
         clock = platform::PlatformSession::current()->virtualClock();
@@ -41,8 +39,8 @@ protected:
         clock->setLocalOffsetSeconds(0);
         clock->setLocalDateTime(2026, 1, 15, 14, 5, 9);
         auto& store = platform::UserDefaults::standard();
-        for (const char* key : kSettingKeys)
-            store.removeObject(key);
+        for (const auto& key : tolvane::SettingsKeys::all())
+            store.removeObject(key.name);
         platform::FileSystem::removeFile(savedGamePath());
         platform::FileSystem::removeFile(savedGamePath() + ".damaged");
         platform::Console::setEcho(false);

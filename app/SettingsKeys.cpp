@@ -36,8 +36,11 @@ const std::vector<SettingsKeys::Key>& SettingsKeys::all()
         { "isAskBeforeReset", Kind::Bool, platform::Value(true) },
         { "isThrow2Dices", Kind::Bool, platform::Value(true) },
         { "isAlwaysOn", Kind::Bool, platform::Value(true) },
-        { "diceFaceType", Kind::Integer, platform::Value(20) },
-        { "numPlayers", Kind::Integer, platform::Value(2) },
+        // A die has at least one face; counts beyond 32 bits read as the largest that fits.
+        { "diceFaceType", Kind::Integer, platform::Value(20), 1, std::numeric_limits<int32_t>::max() },
+        // Two players at least (the two-player screen always exists) and twelve
+        // at most, so that a stored 100000 cannot build a hundred thousand wheels.
+        { "numPlayers", Kind::Integer, platform::Value(2), 2, 12 },
     };
     return keys;
 }
@@ -48,6 +51,24 @@ const SettingsKeys::Key* SettingsKeys::find(std::string_view name)
         if (name == key.name)
             return &key;
     return nullptr;
+}
+
+bool SettingsKeys::boolValue(const platform::UserDefaults& store, std::string_view name)
+{
+    const Key* key = find(name);
+    if (!key)
+        return false;
+    return store.objectForKey(key->name).isNull() ? key->defaultValue.asBool() : store.boolForKey(key->name);
+}
+
+int64_t SettingsKeys::integerValue(const platform::UserDefaults& store, std::string_view name)
+{
+    const Key* key = find(name);
+    if (!key)
+        return 0;
+    if (store.objectForKey(key->name).isNull())
+        return key->defaultValue.asInt64();
+    return std::clamp(store.integerForKey(key->name), key->minimum, key->maximum);
 }
 
 std::optional<platform::Value> SettingsKeys::parseValue(const Key& key, std::string_view text, std::string* reason)
@@ -77,16 +98,14 @@ std::optional<platform::Value> SettingsKeys::parseValue(const Key& key, std::str
 
 bool SettingsKeys::isPlayerChoice(const Key& key, const platform::Value& value, std::string* reason)
 {
-    std::string_view name = key.name;
-    if (name == "numPlayers" && (value.asInt64() < 2 || value.asInt64() > 12)) {
-        setReason(reason, "numPlayers must be from 2 to 12");
-        return false;
-    }
-    if (name == "diceFaceType" && value.asInt64() < 1) {
-        setReason(reason, "diceFaceType must be 1 or more");
-        return false;
-    }
-    return true;
+    if (key.kind != Kind::Integer || (value.asInt64() >= key.minimum && value.asInt64() <= key.maximum))
+        return true;
+    if (key.maximum == std::numeric_limits<int32_t>::max())
+        setReason(reason, std::string(key.name) + " must be " + std::to_string(key.minimum) + " or more");
+    else
+        setReason(reason, std::string(key.name) + " must be from " + std::to_string(key.minimum) + " to "
+                + std::to_string(key.maximum));
+    return false;
 }
 
 std::optional<std::pair<const SettingsKeys::Key*, platform::Value>> SettingsKeys::parseAssignment(std::string_view text, std::string* reason)

@@ -1,9 +1,11 @@
 #pragma once
-// The eight preferences the life counter reads, with their types, and the
-// parsing of their values from text (command line, automation scripts). It
-// reads and writes no store itself beyond apply().
+// The one table of the eight preferences the life counter reads: their names,
+// types, defaults and the ranges the counter uses. The start-up, the settings
+// window, --set and the automation mode's settings command all go through it.
+// It touches a store only when asked to read, apply or remove a value.
 
 #include "platform/Value.h"
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,11 +24,21 @@ public:
         const char* name;
         Kind kind;
         platform::Value defaultValue; // what the life counter uses when the key is absent
+        // Integers: the values the counter uses; a stored value outside is
+        // read as the nearest end, and a player may only choose inside.
+        int64_t minimum = 0;
+        int64_t maximum = 0;
     };
 
     // In the order the life counter's start-up reads them.
     static const std::vector<Key>& all();
     static const Key* find(std::string_view name);
+
+    // The value the counter uses: the default when the store holds nothing
+    // under the key, else the store's own conversion (integers held to the
+    // key's range). A name that is not in the table reads as false or 0.
+    static bool boolValue(const platform::UserDefaults& store, std::string_view name);
+    static int64_t integerValue(const platform::UserDefaults& store, std::string_view name);
 
     // Booleans: YES/NO, true/false, 1/0 (any case), stored as booleans.
     // Integers: optionally signed decimal digits within the 32-bit range.
@@ -34,9 +46,8 @@ public:
     static std::optional<platform::Value> parseValue(const Key& key, std::string_view text, std::string* reason = nullptr);
 
     // The values a player may choose on the command line or in the settings
-    // window: numPlayers 2 to 12 (the counter's own limit), diceFaceType 1 and
-    // up. Scripts may store anything parseValue accepts, as a damaged or
-    // hand-edited store could hold it.
+    // window: an integer within its key's range. Scripts may store anything
+    // parseValue accepts, as a damaged or hand-edited store could hold it.
     static bool isPlayerChoice(const Key& key, const platform::Value& value, std::string* reason = nullptr);
 
     // Parses "KEY=VALUE"; nothing, with a reason, for an unknown key or a bad value.

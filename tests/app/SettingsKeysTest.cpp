@@ -7,23 +7,56 @@
 
 using tolvane::SettingsKeys;
 
-TEST(SettingsKeys, TheEightKeysInReadingOrderWithTheirDefaults)
+// What every reader of the table relies on: each key found by its exact
+// name once, a default of its own kind, integers' defaults inside their range.
+TEST(SettingsKeys, EveryKeyIsFoundOnceWithADefaultOfItsKind)
 {
-    const auto& keys = SettingsKeys::all();
-    ASSERT_EQ(keys.size(), 8u);
-    const char* order[] = { "isLandscapeAtStart", "isDiceRepeat", "is5hp", "isAskBeforeReset",
-        "isThrow2Dices", "isAlwaysOn", "diceFaceType", "numPlayers" };
-    const bool boolDefaults[] = { false, false, true, true, true, true };
-    for (size_t i = 0; i < 8; ++i)
-        EXPECT_STREQ(keys[i].name, order[i]);
-    for (size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(keys[i].kind, SettingsKeys::Kind::Bool);
-        EXPECT_EQ(keys[i].defaultValue, platform::Value(boolDefaults[i])) << keys[i].name;
+    ASSERT_EQ(SettingsKeys::all().size(), 8u);
+    for (const auto& key : SettingsKeys::all()) {
+        EXPECT_EQ(SettingsKeys::find(key.name), &key);
+        if (key.kind == SettingsKeys::Kind::Bool) {
+            EXPECT_TRUE(key.defaultValue.isBool()) << key.name;
+        } else {
+            EXPECT_TRUE(key.defaultValue.isInteger()) << key.name;
+            EXPECT_LE(key.minimum, key.defaultValue.asInt64()) << key.name;
+            EXPECT_GE(key.maximum, key.defaultValue.asInt64()) << key.name;
+        }
     }
-    EXPECT_EQ(keys[6].kind, SettingsKeys::Kind::Integer);
-    EXPECT_EQ(keys[6].defaultValue.asInt64(), 20);
-    EXPECT_EQ(keys[7].defaultValue.asInt64(), 2);
     EXPECT_EQ(SettingsKeys::find("numplayers"), nullptr); // names are exact
+}
+
+// The readers answer the default for an absent key, the stored value as the
+// store converts it otherwise, and hold integers to the range a player may
+// choose from, so the counter and the choices never disagree.
+TEST(SettingsKeys, ReadersAndPlayerChoicesKeepToTheKeysRanges)
+{
+    platform::UserDefaults store(platform::Paths::preferences() + "/settings-keys-ranges.plist");
+    for (const auto& key : SettingsKeys::all()) {
+        store.removeObject(key.name);
+        if (key.kind == SettingsKeys::Kind::Bool) {
+            EXPECT_EQ(SettingsKeys::boolValue(store, key.name), key.defaultValue.asBool()) << key.name;
+            store.setObject(key.name, platform::Value(!key.defaultValue.asBool()));
+            EXPECT_NE(SettingsKeys::boolValue(store, key.name), key.defaultValue.asBool()) << key.name;
+            EXPECT_TRUE(SettingsKeys::isPlayerChoice(key, platform::Value(false)));
+            continue;
+        }
+        EXPECT_EQ(SettingsKeys::integerValue(store, key.name), key.defaultValue.asInt64()) << key.name;
+        for (int64_t inside : { key.minimum, key.maximum }) {
+            store.setObject(key.name, platform::Value(inside));
+            EXPECT_EQ(SettingsKeys::integerValue(store, key.name), inside) << key.name;
+            EXPECT_TRUE(SettingsKeys::isPlayerChoice(key, platform::Value(inside))) << key.name;
+        }
+        std::string reason;
+        store.setObject(key.name, platform::Value(key.minimum - 1));
+        EXPECT_EQ(SettingsKeys::integerValue(store, key.name), key.minimum) << key.name;
+        EXPECT_FALSE(SettingsKeys::isPlayerChoice(key, platform::Value(key.minimum - 1), &reason)) << key.name;
+        EXPECT_EQ(reason.rfind(key.name, 0), 0u) << reason;
+        store.setObject(key.name, platform::Value(key.maximum + 1));
+        EXPECT_EQ(SettingsKeys::integerValue(store, key.name), key.maximum) << key.name;
+        EXPECT_FALSE(SettingsKeys::isPlayerChoice(key, platform::Value(key.maximum + 1))) << key.name;
+    }
+    EXPECT_FALSE(SettingsKeys::boolValue(store, "noSuchKey"));
+    EXPECT_EQ(SettingsKeys::integerValue(store, "noSuchKey"), 0);
 }
 
 TEST(SettingsKeys, BooleansAcceptTheUsualSpellingsAndNothingElse)
@@ -71,20 +104,6 @@ TEST(SettingsKeys, AssignmentsNameAKnownKey)
     EXPECT_FALSE(SettingsKeys::parseAssignment("numPlayers", &reason));
     EXPECT_FALSE(SettingsKeys::parseAssignment("numPlayers=", &reason));
     EXPECT_FALSE(SettingsKeys::parseAssignment("=3", &reason));
-}
-
-TEST(SettingsKeys, PlayerChoicesStayWithinWhatTheCounterCanUse)
-{
-    const auto& players = *SettingsKeys::find("numPlayers");
-    const auto& faces = *SettingsKeys::find("diceFaceType");
-    EXPECT_FALSE(SettingsKeys::isPlayerChoice(players, platform::Value(1)));
-    EXPECT_TRUE(SettingsKeys::isPlayerChoice(players, platform::Value(2)));
-    EXPECT_TRUE(SettingsKeys::isPlayerChoice(players, platform::Value(12)));
-    EXPECT_FALSE(SettingsKeys::isPlayerChoice(players, platform::Value(13)));
-    EXPECT_FALSE(SettingsKeys::isPlayerChoice(faces, platform::Value(0)));
-    EXPECT_TRUE(SettingsKeys::isPlayerChoice(faces, platform::Value(1)));
-    EXPECT_TRUE(SettingsKeys::isPlayerChoice(faces, platform::Value(2147483647)));
-    EXPECT_TRUE(SettingsKeys::isPlayerChoice(*SettingsKeys::find("isAlwaysOn"), platform::Value(false)));
 }
 
 TEST(SettingsKeys, ApplyWritesThroughToTheFile)
