@@ -1,5 +1,7 @@
 #include "TolvaneViewController.h"
 
+#include "ScreenFrames.h"
+
 #include "platform/ui/Image.h"
 
 // The screen as its interface description would hold it: every control with
@@ -53,69 +55,69 @@ void TolvaneViewController::loadView()
     buttonDiceAll.reset();
     containerView.reset();
 
+    const ScreenFrames& f = kPortraitFrames;
     auto root = std::make_unique<platform::View>(platform::Rect { 0, 0, 320, 460 });
     root->setObjectName("view");
     root->setBackgroundColor({ 0.86f, 0.88f, 0.91f, 1 });
 
-    pelkLogo = std::make_unique<platform::ImageView>(platform::Rect { 0, 0, 320, 48 });
+    pelkLogo = std::make_unique<platform::ImageView>(f.pelkLogo);
     pelkLogo->setObjectName("pelkLogo");
     pelkLogo->setImage(platform::Image::named("logo.png"));
 
-    nameField0 = makeNameField("nameField0", { 0, 48, 160, 31 }, "Kim");
-    nameField1 = makeNameField("nameField1", { 160, 48, 160, 31 }, "Lee");
+    nameField0 = makeNameField("nameField0", f.nameField0, "Kim");
+    nameField1 = makeNameField("nameField1", f.nameField1, "Lee");
     nameField0->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
     nameField1->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
 
-    picker = std::make_unique<platform::PickerView>(platform::Rect { 0, 0, 320, 216 });
+    picker = std::make_unique<platform::PickerView>(f.picker);
     picker->setObjectName("picker");
     picker->setDataSource(this);
     picker->setDelegate(this);
 
-    logView = std::make_unique<platform::TextView>(platform::Rect { 9999, 0, 320, 216 });
+    logView = std::make_unique<platform::TextView>(f.logParked);
     logView->setObjectName("logView");
     logView->setEditable(false);
     logView->setFont(platform::Font::systemFont(15));
 
-    labelPoison0 = makeCaption("labelPoison0", { 100, 296, 42, 21 }, "Poison");
-    labelPoison1 = makeCaption("labelPoison1", { 176, 296, 42, 21 }, "Poison");
+    labelPoison0 = makeCaption("labelPoison0", f.labelPoison0, "Poison");
+    labelPoison1 = makeCaption("labelPoison1", f.labelPoison1, "Poison");
     labelPoison0->setHidden(true);
     labelPoison1->setHidden(true);
 
     const platform::Font lifeFont = platform::Font::boldSystemFont(22);
-    buttonDec5Hp0 = makeButton("buttonDec5Hp0", { 69, 313, 66, 42 }, "-5", lifeFont);
-    buttonDec5Hp1 = makeButton("buttonDec5Hp1", { 185, 313, 66, 42 }, "-5", lifeFont);
-    buttonInc5Hp0 = makeButton("buttonInc5Hp0", { 69, 356, 66, 42 }, "+5", lifeFont);
-    buttonInc5Hp1 = makeButton("buttonInc5Hp1", { 185, 356, 66, 42 }, "+5", lifeFont);
-    buttonDec0 = makeButton("buttonDec0", { 2, 313, 66, 42 }, "-1", lifeFont);
-    buttonDec1 = makeButton("buttonDec1", { 252, 313, 66, 42 }, "-1", lifeFont);
-    buttonInc0 = makeButton("buttonInc0", { 2, 356, 66, 42 }, "+1", lifeFont);
-    buttonInc1 = makeButton("buttonInc1", { 253, 356, 66, 42 }, "+1", lifeFont);
+    buttonDec5Hp0 = makeButton("buttonDec5Hp0", f.buttonDec5Hp0, "-5", lifeFont);
+    buttonDec5Hp1 = makeButton("buttonDec5Hp1", f.buttonDec5Hp1, "-5", lifeFont);
+    buttonInc5Hp0 = makeButton("buttonInc5Hp0", f.buttonInc5Hp0, "+5", lifeFont);
+    buttonInc5Hp1 = makeButton("buttonInc5Hp1", f.buttonInc5Hp1, "+5", lifeFont);
+    buttonDec0 = makeButton("buttonDec0", f.buttonDec0, "-1", lifeFont);
+    buttonDec1 = makeButton("buttonDec1", f.buttonDec1, "-1", lifeFont);
+    buttonInc0 = makeButton("buttonInc0", f.buttonInc0, "+1", lifeFont);
+    buttonInc1 = makeButton("buttonInc1", f.buttonInc1, "+1", lifeFont);
     for (auto* button : { &buttonDec5Hp0, &buttonDec5Hp1, &buttonInc5Hp0, &buttonInc5Hp1, &buttonDec0, &buttonDec1,
              &buttonInc0, &buttonInc1 })
         (*button)->onTouchUpInside = [this](platform::Button& b) { changeHp(&b); };
 
-    buttonDice = makeButton("buttonDice", { 137, 313, 46, 42 }, "Dice", platform::Font::boldSystemFont(12));
+    buttonDice = makeButton("buttonDice", f.buttonDice, "Dice", platform::Font::boldSystemFont(12));
     buttonDice->onTouchUpInside = [this](platform::Button&) { doThrowDiceOnBtn(); };
-    buttonSwap = makeButton("buttonSwap", { 137, 361, 46, 42 }, "Swap", platform::Font::boldSystemFont(12));
+    buttonSwap = makeButton("buttonSwap", f.buttonSwap, "Swap", platform::Font::boldSystemFont(12));
     buttonSwap->onTouchUpInside = [this](platform::Button& b) { swapButton(&b); };
 
     // The bottom row is placed so that it stays clear of the layout for three
     // or more players, which moves the log button and adds its own controls.
-    labelPoisonSwitch = makeCaption("labelPoisonSwitch", { 4, 402, 94, 18 }, "Poison");
-    switchPoison = std::make_unique<platform::Switch>(platform::Rect { 4, 422, 94, 27 });
+    labelPoisonSwitch = makeCaption("labelPoisonSwitch", f.labelPoisonSwitch, "Poison");
+    switchPoison = std::make_unique<platform::Switch>(f.switchPoison);
     switchPoison->setObjectName("switchPoison");
     switchPoison->onValueChanged = [this](platform::Switch&) { HandlePoisonSwitch(); };
-    buttonLogView = makeButton("buttonLogView", { 151, 404, 50, 44 }, "Log", platform::Font::boldSystemFont(14));
+    buttonLogView = makeButton("buttonLogView", f.buttonLogView, "Log", platform::Font::boldSystemFont(14));
     buttonLogView->onTouchUpInside = [this](platform::Button& b) { handleLogButton(&b); };
     // A tap starts the next round; holding the button starts a new game.
-    buttonReset = makeButton("buttonReset", { 254, 400, 64, 28 }, "Reset", platform::Font::boldSystemFont(12));
+    buttonReset = makeButton("buttonReset", f.buttonReset, "Reset", platform::Font::boldSystemFont(12));
     buttonReset->onTouchUpInside = [this](platform::Button&) { Reset(); };
     buttonReset->onLongPress = [this](platform::Button&) { HardReset(); };
     // Holding the button is the only way to a new game, so say so where a
     // player's pointer rests.
     buttonReset->setToolTip("Tap: next round. Hold: new game.");
-    buttonFacebook = std::make_unique<platform::Button>(platform::Rect { 272, 431, 28, 28 },
-        platform::Button::Type::Custom);
+    buttonFacebook = std::make_unique<platform::Button>(f.buttonFacebook, platform::Button::Type::Custom);
     buttonFacebook->setObjectName("buttonFacebook");
     buttonFacebook->onTouchUpInside = [this](platform::Button& b) { handleFacebookBtn(&b); };
 

@@ -1,5 +1,7 @@
 #include "TolvaneViewController.h"
 
+#include "ScreenFrames.h"
+
 #include "platform/Console.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Image.h"
@@ -32,7 +34,7 @@ bool TolvaneViewController::shouldAutorotateToInterfaceOrientation(int orientati
         return true;
     }
     if (platform::isPortraitOrientation(orientation)) {
-        placeView(bannerView_, { 0, 0, 320, 50 });
+        placeView(bannerView_, kPortraitFrames.banner);
         return true;
     }
     return false;
@@ -63,96 +65,102 @@ bool TolvaneViewController::isPortrait() const
 
 void TolvaneViewController::adBannerAtLandscapePos()
 {
-    placeView(bannerView_, { 80, 250, 320, 50 });
+    placeView(bannerView_, kLandscapeFrames.banner);
 }
 
 void TolvaneViewController::applyPortraitLayout()
 {
-    place(buttonDice, { 137, 313, 46, 42 });
-    placeView(containerView, { 0, 83, 320, 216 });
-    placeView(picker, { 0, 0, 320, 216 });
-    place(buttonSwap, { 137, 361, 46, 42 });
-    placeView(logView, frontViewVisible ? platform::Rect { 9999, 0, 320, 216 } : platform::Rect { 0, 0, 320, 216 });
-    placeView(nameField0, { 0, 48, 160, 31 });
-    placeView(nameField1, { 160, 48, 160, 31 });
+    const ScreenFrames& f = kPortraitFrames;
+    place(buttonDice, f.buttonDice);
+    placeView(containerView, f.containerView);
+    placeView(picker, f.picker);
+    place(buttonSwap, f.buttonSwap);
+    placeView(logView, frontViewVisible ? f.logParked : f.logShown);
+    placeView(nameField0, f.nameField0);
+    placeView(nameField1, f.nameField1);
     if (isShown5hp) {
-        place(buttonDec5Hp0, { 69, 313, 66, 42 });
-        place(buttonDec5Hp1, { 185, 313, 66, 42 });
-        place(buttonInc5Hp0, { 69, 356, 66, 42 });
-        place(buttonInc5Hp1, { 185, 356, 66, 42 });
-        place(buttonDec0, { 2, 313, 66, 42 });
-        place(buttonDec1, { 252, 313, 66, 42 });
-        place(buttonInc0, { 2, 356, 66, 42 });
-        place(buttonInc1, { 253, 356, 66, 42 });
+        place(buttonDec5Hp0, f.buttonDec5Hp0);
+        place(buttonDec5Hp1, f.buttonDec5Hp1);
+        place(buttonInc5Hp0, f.buttonInc5Hp0);
+        place(buttonInc5Hp1, f.buttonInc5Hp1);
+        place(buttonDec0, f.buttonDec0);
+        place(buttonDec1, f.buttonDec1);
+        place(buttonInc0, f.buttonInc0);
+        place(buttonInc1, f.buttonInc1);
     } else {
         remove5hpBtn();
         setDoubleSize1hpBtn();
     }
+    // These five go back to where the start-up found them.
     place(buttonReset, rectReset);
     place(buttonLogView, rectHist);
     place(buttonFacebook, rectFacebook);
-    placeView(pelkLogo, { 0, 0, 320, 48 });
-    placeView(labelPoison0, { 100, 296, 42, 21 });
-    placeView(labelPoison1, { 176, 296, 42, 21 });
+    placeView(pelkLogo, f.pelkLogo);
+    placeView(labelPoison0, f.labelPoison0);
+    placeView(labelPoison1, f.labelPoison1);
     placeView(labelPoisonSwitch, rectLblPoison);
     placeView(switchPoison, rectSwiPoison);
 }
 
 void TolvaneViewController::applyLandscapeLayout()
 {
-    placeView(containerView, { 80, 0, 320, 216 });
-    placeView(picker, { 0, 0, 320, 216 });
-    placeView(logView,
-        frontViewVisible ? platform::Rect { 9999, 9999, 320, 216 } : platform::Rect { 0, 0, 320, 216 });
-    placeView(nameField0, { 0, 5, 80, 31 });
-    placeView(nameField1, { 400, 5, 80, 31 });
+    const ScreenFrames& f = kLandscapeFrames;
+    placeView(containerView, f.containerView);
+    placeView(picker, f.picker);
+    placeView(logView, frontViewVisible ? f.logParked : f.logShown);
+    placeView(nameField0, f.nameField0);
+    placeView(nameField1, f.nameField1);
     if (isShown5hp) {
-        place(buttonDec5Hp0, { 6, 45, 66, 42 });
-        place(buttonInc5Hp0, { 6, 174, 66, 42 });
-        place(buttonDec5Hp1, { 408, 45, 66, 42 });
-        place(buttonInc5Hp1, { 408, 174, 66, 42 });
-        place(buttonDec0, { 6, 88, 66, 42 });
-        place(buttonInc0, { 6, 131, 66, 42 });
-        place(buttonDec1, { 408, 88, 66, 42 });
-        place(buttonInc1, { 408, 131, 66, 42 });
+        place(buttonDec5Hp0, f.buttonDec5Hp0);
+        place(buttonInc5Hp0, f.buttonInc5Hp0);
+        place(buttonDec5Hp1, f.buttonDec5Hp1);
+        place(buttonInc5Hp1, f.buttonInc5Hp1);
+        place(buttonDec0, f.buttonDec0);
+        place(buttonInc0, f.buttonInc0);
+        place(buttonDec1, f.buttonDec1);
+        place(buttonInc1, f.buttonInc1);
     } else {
         remove5hpBtn();
         setDoubleSize1hpBtnLandscape();
     }
-    place(buttonDice, { 2, 253, 76, 43 });
-    place(buttonSwap, { 353, 219, 46, 30 });
-    place(buttonFacebook, { 307, 219, 30, 30 });
-    place(buttonLogView, { 421, 230, 46, 32 });
-    place(buttonReset, { 417, 276, 60, 20 });
-    placeView(pelkLogo, { 80, 250, 320, 48 });
-    placeView(labelPoison0, { 180, 219, 42, 21 });
-    placeView(labelPoison1, { 260, 219, 42, 21 });
-    placeView(labelPoisonSwitch, { 20, 219, 54, 33 });
-    placeView(switchPoison, { 80, 219, 94, 27 });
+    place(buttonDice, f.buttonDice);
+    place(buttonSwap, f.buttonSwap);
+    place(buttonFacebook, f.buttonFacebook);
+    place(buttonLogView, f.buttonLogView);
+    place(buttonReset, f.buttonReset);
+    placeView(pelkLogo, f.pelkLogo);
+    placeView(labelPoison0, f.labelPoison0);
+    placeView(labelPoison1, f.labelPoison1);
+    placeView(labelPoisonSwitch, f.labelPoisonSwitch);
+    placeView(switchPoison, f.switchPoison);
 }
 
+// The parked places are the same in both tables.
 void TolvaneViewController::remove5hpBtn()
 {
-    place(buttonDec5Hp0, { 9999, 313, 66, 42 });
-    place(buttonDec5Hp1, { 9999, 313, 66, 42 });
-    place(buttonInc5Hp0, { 9999, 356, 66, 42 });
-    place(buttonInc5Hp1, { 9999, 356, 66, 42 });
+    const ScreenFrames& f = kPortraitFrames;
+    place(buttonDec5Hp0, f.parkedDec5Hp0);
+    place(buttonDec5Hp1, f.parkedDec5Hp1);
+    place(buttonInc5Hp0, f.parkedInc5Hp0);
+    place(buttonInc5Hp1, f.parkedInc5Hp1);
 }
 
 void TolvaneViewController::setDoubleSize1hpBtn()
 {
-    place(buttonDec0, { 2, 313, 132, 42 });
-    place(buttonInc0, { 2, 356, 132, 42 });
-    place(buttonDec1, { 186, 313, 132, 42 });
-    place(buttonInc1, { 187, 356, 132, 42 });
+    const ScreenFrames& f = kPortraitFrames;
+    place(buttonDec0, f.doubleDec0);
+    place(buttonInc0, f.doubleInc0);
+    place(buttonDec1, f.doubleDec1);
+    place(buttonInc1, f.doubleInc1);
 }
 
 void TolvaneViewController::setDoubleSize1hpBtnLandscape()
 {
-    place(buttonDec0, { 6, 46, 66, 84 });
-    place(buttonInc0, { 6, 131, 66, 84 });
-    place(buttonDec1, { 408, 46, 66, 84 });
-    place(buttonInc1, { 408, 131, 66, 84 });
+    const ScreenFrames& f = kLandscapeFrames;
+    place(buttonDec0, f.doubleDec0);
+    place(buttonInc0, f.doubleInc0);
+    place(buttonDec1, f.doubleDec1);
+    place(buttonInc1, f.doubleInc1);
 }
 
 void TolvaneViewController::SetButtonFontSize(float size, platform::Button& button)
