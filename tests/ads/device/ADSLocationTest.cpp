@@ -100,8 +100,8 @@ TEST(ADSLocation, CoordinatesAreEncipheredToAKnownCiphertext)
 
     // Computed independently from the padded text with the command-line tool:
     //   printf '%s\001' "$TEXT" > plain.bin
-    //   openssl enc -aes-128-cbc -nopad -K 7a31c40e955b22f846d10b8e63a719ec \
-    //       -iv 0065cd1d00ca9a3b002f685901943577 -in plain.bin | xxd -p
+    //   openssl enc -aes-128-cbc -nopad -K 7a31c40e955b22f846d10b8e63a719ec
+    //       -iv 0065cd1d00ca9a3b002f685901943577 -in plain.bin | xxd -p   (one line)
     const std::string expectedCipher =
         "d925cc3303ab37d88560e8af1f306916d4d8b1127ebc8bfb6f330926f728cb6c4a4a1723ed8a18251765befb318067042c68dc9bb"
         "55405d8558a680e3b10024421670026943683f884e4d17b27de96d5b1c5eef9f16f916f70ff59b89d279d42fb3783a7da11b1848c4"

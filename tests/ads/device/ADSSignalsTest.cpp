@@ -1,5 +1,6 @@
-// The signals module's entry points produce what their callers split and
-// append: one key=value pair, and one bare query component.
+// What the signals module's callers rely on: the request signal splits at
+// "=" into one key and a non-empty value, and the click signal is one bare
+// query component; both carry what was recorded, and reset forgets it.
 #include "Signals/ADSSignals.h"
 #include "encoding/ADSStringEncoding.h"
 #include <gtest/gtest.h>
@@ -12,17 +13,31 @@ std::string decode(const std::string& token)
     return bytes ? std::string(bytes->begin(), bytes->end()) : "<undecodable>";
 }
 
+// Nothing in a query value or bare component may need escaping or split it.
+void expectQuerySafe(const std::string& text)
+{
+    EXPECT_EQ(text.find_first_of("=&?#/+% "), std::string::npos) << text;
+}
+
 TEST(ADSSignals, SignalStringIsOneKeyValuePairCarryingWhatWasRecorded)
 {
     ADSSignals s;
-    EXPECT_EQ(s.initialize(4, "ads-sdk-i-v4.1.0"), 1);
+    s.initialize(4, "ads-sdk-i-v4.1.0");
     s.recordTouch(10, 20, 150);
     s.recordTouch(11, 21, 90);
     std::string out = "stale";
-    ASSERT_NE(s.produceSignalString(out), 0);
-    ASSERT_EQ(out.rfind("ms=", 0), 0u) << out;
-    EXPECT_EQ(out.find('=', 3), std::string::npos) << "exactly one '=': " << out;
-    EXPECT_EQ(decode(out.substr(3)), "v:ads-sdk-i-v4.1.0|t:4|n:2");
+    s.produceSignalString(out);
+    const size_t eq = out.find('=');
+    ASSERT_NE(eq, std::string::npos) << out;
+    EXPECT_EQ(out.substr(0, eq), "ms");
+    const std::string value = out.substr(eq + 1);
+    ASSERT_FALSE(value.empty()) << "an empty value gives the request no signal at all";
+    expectQuerySafe(value);
+    EXPECT_EQ(decode(value), "v:ads-sdk-i-v4.1.0|t:4|n:2");
+
+    s.reset();
+    s.produceSignalString(out);
+    EXPECT_EQ(decode(out.substr(3)), "v:|t:0|n:0");
 }
 
 TEST(ADSSignals, ClickSignalIsABareComponentAndNeedsAnAiValue)
@@ -34,7 +49,7 @@ TEST(ADSSignals, ClickSignalIsABareComponentAndNeedsAnAiValue)
     EXPECT_EQ(out, "untouched");
     ASSERT_NE(s.produceClickSignal("AI", out), 0);
     ASSERT_EQ(out.rfind("cs", 0), 0u);
-    EXPECT_EQ(out.find_first_of("=&?#/+"), std::string::npos) << out;
+    expectQuerySafe(out);
     EXPECT_EQ(decode(out.substr(2)), "n:1|x:3|y:4|d:50");
     s.reset();
     EXPECT_EQ(s.touchCount(), 0u);

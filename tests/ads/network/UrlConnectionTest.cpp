@@ -14,6 +14,13 @@ using platform::UrlConnection;
 using platform::UrlRequest;
 using platform::UrlResponse;
 
+UrlRequest requestFor(std::string url)
+{
+    UrlRequest request;
+    request.url = std::move(url);
+    return request;
+}
+
 struct Recorder : platform::UrlConnectionDelegate {
     std::vector<std::string> events;
     std::string body;
@@ -94,7 +101,7 @@ TEST_F(UrlConnectionTest, RedirectChainsStopAfterTwentyHops)
 {
     {
         Recorder r;
-        auto c = UrlConnection::start(UrlRequest { server->url("/chain/20") }, &r);
+        auto c = UrlConnection::start(requestFor(server->url("/chain/20")), &r);
         ASSERT_TRUE(pumpUntil([&] { return r.done(); }));
         EXPECT_TRUE(r.finished);
         EXPECT_EQ(r.body, "end of chain");
@@ -103,7 +110,7 @@ TEST_F(UrlConnectionTest, RedirectChainsStopAfterTwentyHops)
     server->fetch("/__reset");
     {
         Recorder r;
-        auto c = UrlConnection::start(UrlRequest { server->url("/chain/21") }, &r);
+        auto c = UrlConnection::start(requestFor(server->url("/chain/21")), &r);
         ASSERT_TRUE(pumpUntil([&] { return r.done(); }));
         ASSERT_TRUE(r.error.has_value());
         EXPECT_EQ(r.error->code, platform::URLErrorHTTPTooManyRedirects);
@@ -116,7 +123,7 @@ TEST_F(UrlConnectionTest, TheDelegateCanStopBeforeTheFirstByteIsSent)
 {
     Recorder r;
     r.stopAtFirstRequest = true;
-    auto c = UrlConnection::start(UrlRequest { server->url("/content/never") }, &r);
+    auto c = UrlConnection::start(requestFor(server->url("/content/never")), &r);
     pumpFor(0.3);
     EXPECT_EQ(r.events, (std::vector<std::string> { "request" }));
     EXPECT_FALSE(c->isRunning());
@@ -128,7 +135,7 @@ TEST_F(UrlConnectionTest, TheDelegateMayDestroyTheConnectionInsideACallback)
     Recorder r;
     std::unique_ptr<UrlConnection> c;
     r.dropOnResponse = &c;
-    c = UrlConnection::start(UrlRequest { server->url("/big?size=300000") }, &r);
+    c = UrlConnection::start(requestFor(server->url("/big?size=300000")), &r);
     ASSERT_TRUE(pumpUntil([&] { return c == nullptr; }));
     pumpFor(0.2);
     EXPECT_EQ(r.events, (std::vector<std::string> { "request", "response 200" }));
@@ -137,16 +144,16 @@ TEST_F(UrlConnectionTest, TheDelegateMayDestroyTheConnectionInsideACallback)
 TEST_F(UrlConnectionTest, OnlyHttpUrlsCanBeStarted)
 {
     Recorder r;
-    EXPECT_FALSE(UrlConnection::start(UrlRequest { "itms-apps://x.example/1" }, &r));
-    EXPECT_FALSE(UrlConnection::start(UrlRequest { "not a url" }, &r));
-    EXPECT_FALSE(UrlConnection::start(UrlRequest { "" }, &r));
+    EXPECT_FALSE(UrlConnection::start(requestFor("itms-apps://x.example/1"), &r));
+    EXPECT_FALSE(UrlConnection::start(requestFor("not a url"), &r));
+    EXPECT_FALSE(UrlConnection::start(requestFor(""), &r));
     EXPECT_TRUE(r.events.empty());
 }
 
 TEST_F(UrlConnectionTest, ARedirectToAnotherSchemeFailsAsUnsupported)
 {
     Recorder r;
-    auto c = UrlConnection::start(UrlRequest { server->url("/redirect?to=ftp://files.example/x") }, &r);
+    auto c = UrlConnection::start(requestFor(server->url("/redirect?to=ftp://files.example/x")), &r);
     ASSERT_TRUE(pumpUntil([&] { return r.done(); }));
     ASSERT_TRUE(r.error.has_value());
     EXPECT_EQ(r.error->code, platform::URLErrorUnsupportedURL);

@@ -49,8 +49,7 @@ TEST_F(StartupTest, ButtonsCarryTheirBackgroundsForTheWholeRun)
     launch();
     auto white = platform::Image::named("whiteButton.png");
     auto blue = platform::Image::named("blueButton.png");
-    if (!white || !blue)
-        GTEST_SKIP() << "button images are not in the resources folder";
+    ASSERT_TRUE(white && blue) << "the button images belong in the resources folder";
     for (auto* b : { c().buttonInc0.get(), c().buttonInc1.get(), c().buttonDec0.get(), c().buttonDec1.get(),
              c().buttonInc5Hp0.get(), c().buttonInc5Hp1.get(), c().buttonDec5Hp0.get(), c().buttonDec5Hp1.get(),
              c().buttonReset.get(), c().buttonSwap.get(), c().buttonLogView.get(), c().buttonDice.get() }) {
