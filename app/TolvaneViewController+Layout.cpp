@@ -18,6 +18,48 @@ template <typename T> void placeView(const std::unique_ptr<T>& control, platform
     if (control)
         control->setFrame(frame);
 }
+
+void placeDoubledOnes(TolvaneViewController& c, const ScreenFrames& f)
+{
+    place(c.buttonDec0, f.doubleDec0);
+    place(c.buttonInc0, f.doubleInc0);
+    place(c.buttonDec1, f.doubleDec1);
+    place(c.buttonInc1, f.doubleInc1);
+}
+
+// One orientation's table, whole. Without the +5/-5 row the four are parked
+// and the +1/-1 buttons take the doubled frames `doubleOnes` gives them.
+void applyFrames(TolvaneViewController& c, const ScreenFrames& f, void (TolvaneViewController::*doubleOnes)())
+{
+    placeView(c.containerView, f.containerView);
+    placeView(c.picker, f.picker);
+    placeView(c.logView, c.frontViewVisible ? f.logParked : f.logShown);
+    placeView(c.nameField0, f.nameField0);
+    placeView(c.nameField1, f.nameField1);
+    if (c.isShown5hp) {
+        place(c.buttonDec5Hp0, f.buttonDec5Hp0);
+        place(c.buttonDec5Hp1, f.buttonDec5Hp1);
+        place(c.buttonInc5Hp0, f.buttonInc5Hp0);
+        place(c.buttonInc5Hp1, f.buttonInc5Hp1);
+        place(c.buttonDec0, f.buttonDec0);
+        place(c.buttonDec1, f.buttonDec1);
+        place(c.buttonInc0, f.buttonInc0);
+        place(c.buttonInc1, f.buttonInc1);
+    } else {
+        c.remove5hpBtn();
+        (c.*doubleOnes)();
+    }
+    place(c.buttonDice, f.buttonDice);
+    place(c.buttonSwap, f.buttonSwap);
+    place(c.buttonFacebook, f.buttonFacebook);
+    place(c.buttonLogView, f.buttonLogView);
+    place(c.buttonReset, f.buttonReset);
+    placeView(c.pelkLogo, f.pelkLogo);
+    placeView(c.labelPoison0, f.labelPoison0);
+    placeView(c.labelPoison1, f.labelPoison1);
+    placeView(c.labelPoisonSwitch, f.labelPoisonSwitch);
+    placeView(c.switchPoison, f.switchPoison);
+}
 }
 
 bool TolvaneViewController::shouldAutorotateToInterfaceOrientation(int orientation)
@@ -70,69 +112,19 @@ void TolvaneViewController::adBannerAtLandscapePos()
 
 void TolvaneViewController::applyPortraitLayout()
 {
-    const ScreenFrames& f = kPortraitFrames;
-    place(buttonDice, f.buttonDice);
-    placeView(containerView, f.containerView);
-    placeView(picker, f.picker);
-    place(buttonSwap, f.buttonSwap);
-    placeView(logView, frontViewVisible ? f.logParked : f.logShown);
-    placeView(nameField0, f.nameField0);
-    placeView(nameField1, f.nameField1);
-    if (isShown5hp) {
-        place(buttonDec5Hp0, f.buttonDec5Hp0);
-        place(buttonDec5Hp1, f.buttonDec5Hp1);
-        place(buttonInc5Hp0, f.buttonInc5Hp0);
-        place(buttonInc5Hp1, f.buttonInc5Hp1);
-        place(buttonDec0, f.buttonDec0);
-        place(buttonDec1, f.buttonDec1);
-        place(buttonInc0, f.buttonInc0);
-        place(buttonInc1, f.buttonInc1);
-    } else {
-        remove5hpBtn();
-        setDoubleSize1hpBtn();
-    }
-    // These five go back to where the start-up found them.
-    place(buttonReset, rectReset);
-    place(buttonLogView, rectHist);
-    place(buttonFacebook, rectFacebook);
-    placeView(pelkLogo, f.pelkLogo);
-    placeView(labelPoison0, f.labelPoison0);
-    placeView(labelPoison1, f.labelPoison1);
-    placeView(labelPoisonSwitch, rectLblPoison);
-    placeView(switchPoison, rectSwiPoison);
+    // Five controls go back to where the start-up found them.
+    ScreenFrames frames = kPortraitFrames;
+    frames.buttonReset = rectReset;
+    frames.buttonLogView = rectHist;
+    frames.buttonFacebook = rectFacebook;
+    frames.labelPoisonSwitch = rectLblPoison;
+    frames.switchPoison = rectSwiPoison;
+    applyFrames(*this, frames, &TolvaneViewController::setDoubleSize1hpBtn);
 }
 
 void TolvaneViewController::applyLandscapeLayout()
 {
-    const ScreenFrames& f = kLandscapeFrames;
-    placeView(containerView, f.containerView);
-    placeView(picker, f.picker);
-    placeView(logView, frontViewVisible ? f.logParked : f.logShown);
-    placeView(nameField0, f.nameField0);
-    placeView(nameField1, f.nameField1);
-    if (isShown5hp) {
-        place(buttonDec5Hp0, f.buttonDec5Hp0);
-        place(buttonInc5Hp0, f.buttonInc5Hp0);
-        place(buttonDec5Hp1, f.buttonDec5Hp1);
-        place(buttonInc5Hp1, f.buttonInc5Hp1);
-        place(buttonDec0, f.buttonDec0);
-        place(buttonInc0, f.buttonInc0);
-        place(buttonDec1, f.buttonDec1);
-        place(buttonInc1, f.buttonInc1);
-    } else {
-        remove5hpBtn();
-        setDoubleSize1hpBtnLandscape();
-    }
-    place(buttonDice, f.buttonDice);
-    place(buttonSwap, f.buttonSwap);
-    place(buttonFacebook, f.buttonFacebook);
-    place(buttonLogView, f.buttonLogView);
-    place(buttonReset, f.buttonReset);
-    placeView(pelkLogo, f.pelkLogo);
-    placeView(labelPoison0, f.labelPoison0);
-    placeView(labelPoison1, f.labelPoison1);
-    placeView(labelPoisonSwitch, f.labelPoisonSwitch);
-    placeView(switchPoison, f.switchPoison);
+    applyFrames(*this, kLandscapeFrames, &TolvaneViewController::setDoubleSize1hpBtnLandscape);
 }
 
 // The parked places are the same in both tables.
@@ -145,23 +137,9 @@ void TolvaneViewController::remove5hpBtn()
     place(buttonInc5Hp1, f.parkedInc5Hp1);
 }
 
-void TolvaneViewController::setDoubleSize1hpBtn()
-{
-    const ScreenFrames& f = kPortraitFrames;
-    place(buttonDec0, f.doubleDec0);
-    place(buttonInc0, f.doubleInc0);
-    place(buttonDec1, f.doubleDec1);
-    place(buttonInc1, f.doubleInc1);
-}
+void TolvaneViewController::setDoubleSize1hpBtn() { placeDoubledOnes(*this, kPortraitFrames); }
 
-void TolvaneViewController::setDoubleSize1hpBtnLandscape()
-{
-    const ScreenFrames& f = kLandscapeFrames;
-    place(buttonDec0, f.doubleDec0);
-    place(buttonInc0, f.doubleInc0);
-    place(buttonDec1, f.doubleDec1);
-    place(buttonInc1, f.doubleInc1);
-}
+void TolvaneViewController::setDoubleSize1hpBtnLandscape() { placeDoubledOnes(*this, kLandscapeFrames); }
 
 void TolvaneViewController::SetButtonFontSize(float size, platform::Button& button)
 {
