@@ -62,18 +62,10 @@ TEST(SettingsKeys, ReadersAndPlayerChoicesKeepToTheKeysRanges)
 TEST(SettingsKeys, BooleansAcceptTheUsualSpellingsAndNothingElse)
 {
     const auto& key = *SettingsKeys::find("is5hp");
-    for (const char* yes : { "YES", "yes", "true", "TRUE", "1" }) {
-        auto v = SettingsKeys::parseValue(key, yes);
-        ASSERT_TRUE(v) << yes;
-        EXPECT_TRUE(v->isBool());
-        EXPECT_TRUE(v->asBool());
-    }
-    for (const char* no : { "NO", "no", "false", "0" }) {
-        auto v = SettingsKeys::parseValue(key, no);
-        ASSERT_TRUE(v) << no;
-        EXPECT_TRUE(v->isBool());
-        EXPECT_FALSE(v->asBool());
-    }
+    for (const char* yes : { "YES", "yes", "true", "TRUE", "1" })
+        EXPECT_EQ(SettingsKeys::parseValue(key, yes), std::optional(platform::Value(true))) << yes;
+    for (const char* no : { "NO", "no", "false", "0" })
+        EXPECT_EQ(SettingsKeys::parseValue(key, no), std::optional(platform::Value(false))) << no;
     std::string reason;
     for (const char* bad : { "", "Y", "2", "on", "yes " }) {
         EXPECT_FALSE(SettingsKeys::parseValue(key, bad, &reason)) << bad;

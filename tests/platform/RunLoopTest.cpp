@@ -120,38 +120,27 @@ TEST_F(RunLoopTest, OneShotTimerIsSpentAfterFiring)
     EXPECT_EQ(fired, 1);
 }
 
-TEST_F(RunLoopTest, DestroyingTheTimerStopsIt)
+// A timer ends when destroyed or invalidated, from outside or from inside
+// its own callback, and fires no more.
+TEST_F(RunLoopTest, DestroyedOrInvalidatedTimersStop)
 {
-    int fired = 0;
-    auto timer = Timer::repeating(1, [&](Timer&) { ++fired; });
-    timer.reset();
-    virtualClock().advance(5);
-    EXPECT_EQ(fired, 0);
-}
-
-TEST_F(RunLoopTest, TimerDestroyedInsideItsOwnCallback)
-{
-    int fired = 0;
-    std::unique_ptr<Timer> timer;
-    timer = Timer::repeating(1, [&](Timer&) {
-        ++fired;
-        timer.reset();
+    int outside = 0, destroyedInside = 0, invalidatedInside = 0;
+    auto gone = Timer::repeating(1, [&](Timer&) { ++outside; });
+    gone.reset();
+    std::unique_ptr<Timer> self = Timer::repeating(1, [&](Timer&) {
+        ++destroyedInside;
+        self.reset();
     });
-    virtualClock().advance(5);
-    EXPECT_EQ(fired, 1);
-    EXPECT_EQ(timer, nullptr);
-}
-
-TEST_F(RunLoopTest, TimerInvalidatedInsideItsOwnCallback)
-{
-    int fired = 0;
-    auto timer = Timer::repeating(1, [&](Timer& t) {
-        if (++fired == 2)
+    auto spent = Timer::repeating(1, [&](Timer& t) {
+        if (++invalidatedInside == 2)
             t.invalidate();
     });
     virtualClock().advance(5);
-    EXPECT_EQ(fired, 2);
-    EXPECT_FALSE(timer->isValid());
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(destroyedInside, 1);
+    EXPECT_EQ(self, nullptr);
+    EXPECT_EQ(invalidatedInside, 2);
+    EXPECT_FALSE(spent->isValid());
 }
 
 TEST_F(RunLoopTest, TimerScheduledFromACallbackFiresWithinTheSameAdvance)

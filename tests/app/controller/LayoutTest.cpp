@@ -96,6 +96,8 @@ TEST_F(LayoutTest, RotationMovesTheBannerAndAppliesTheTablesInOneAnimation)
     EXPECT_EQ(c().logView->frame(), (R { 9999, 9999, 320, 216 }));
 
     ASSERT_TRUE(rotate(1));
+    EXPECT_FALSE(c().shouldAutorotateToInterfaceOrientation(0));
+    EXPECT_FALSE(c().shouldAutorotateToInterfaceOrientation(5));
     EXPECT_EQ(c().bannerView_->frame(), (R { 0, 0, 320, 50 }));
     // The container sits three points lower than after the start-up.
     EXPECT_EQ(c().containerView->frame(), (R { 0, 83, 320, 216 }));
@@ -123,18 +125,6 @@ TEST_F(LayoutTest, WithoutFiveButtonsTheOnesDoubleInBothOrientations)
     ASSERT_TRUE(rotate(3));
     EXPECT_EQ(c().buttonDec0->frame(), (R { 6, 46, 66, 84 }));
     EXPECT_EQ(c().buttonInc1->frame(), (R { 408, 131, 66, 84 }));
-}
-
-TEST_F(LayoutTest, UpsideDownIsAcceptedAndUsesThePortraitTable)
-{
-    launch();
-    ASSERT_TRUE(rotate(3));
-    ASSERT_TRUE(rotate(2));
-    EXPECT_TRUE(c().isPortrait());
-    EXPECT_EQ(c().containerView->frame(), (R { 0, 83, 320, 216 }));
-    EXPECT_EQ(c().bannerView_->frame(), (R { 0, 0, 320, 50 }));
-    EXPECT_FALSE(c().shouldAutorotateToInterfaceOrientation(0));
-    EXPECT_FALSE(c().shouldAutorotateToInterfaceOrientation(5));
 }
 
 TEST_F(LayoutTest, LandscapeAtStartAcceptsOnlyLandscapeRightAndParksTheBanner)
@@ -174,14 +164,4 @@ TEST_F(LayoutTest, ThreePlayersTurnedAtStartGetTheTwoPlayerTableButNoPoisonSwitc
     EXPECT_EQ(c().labelPoisonSwitch->frame().x, 9999);
     // Controls of the three-player layout are left where they were.
     EXPECT_EQ(c().diceButton()->frame(), (R { 203, 402, 50, 50 }));
-}
-
-TEST_F(LayoutTest, FontSizeChangeKeepsTheFamily)
-{
-    launch();
-    const platform::Font before = c().buttonReset->font();
-    c().SetButtonFontSize(21, *c().buttonReset);
-    EXPECT_EQ(c().buttonReset->font().name, before.name);
-    EXPECT_EQ(c().buttonReset->font().bold, before.bold);
-    EXPECT_EQ(c().buttonReset->font().size, 21);
 }

@@ -104,11 +104,3 @@ TEST(Button, ActionMayDestroyTheButton)
     EXPECT_EQ(h, nullptr);
     uitest::advance(0.1); // the kept timer is let go on the next turn
 }
-
-TEST(Button, FontIsKept)
-{
-    Button b;
-    b.setFont(Font::boldSystemFont(15).withSize(8));
-    EXPECT_EQ(b.font().size, 8);
-    EXPECT_TRUE(b.font().bold);
-}
