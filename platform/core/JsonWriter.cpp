@@ -87,14 +87,7 @@ void JsonWriter::writeString(std::string& out, std::string_view text)
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            size_t n = utf8::sequenceLength(text, i);
-            if (n == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            } else {
-                out.append(text.substr(i, n));
-                i += n;
-            }
+            i += utf8::appendSequenceOrReplacement(out, text, i);
             continue;
         }
         switch (c) {

@@ -50,14 +50,7 @@ void appendEscaped(std::string& out, std::string_view s)
         default: break;
         }
         if (c >= 0x80) {
-            size_t len = utf8::sequenceLength(s, i);
-            if (len == 0) {
-                out += "\xEF\xBF\xBD";
-                ++i;
-            } else {
-                out.append(s.data() + i, len);
-                i += len;
-            }
+            i += utf8::appendSequenceOrReplacement(out, s, i);
             continue;
         }
         if (c == 0) {

@@ -72,6 +72,20 @@ inline bool isValid(std::string_view s)
     return true;
 }
 
+// Copies the valid sequence at s[i] to `out`, or writes U+FFFD for a byte
+// that starts none, so that what a writer produces is always valid UTF-8.
+// Returns how many bytes of `s` were used.
+inline size_t appendSequenceOrReplacement(std::string& out, std::string_view s, size_t i)
+{
+    const size_t n = sequenceLength(s, i);
+    if (n == 0) {
+        out += "\xEF\xBF\xBD";
+        return 1;
+    }
+    out.append(s.data() + i, n);
+    return n;
+}
+
 inline void append(std::string& out, uint32_t cp)
 {
     if (cp < 0x80) {
