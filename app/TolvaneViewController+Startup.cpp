@@ -8,20 +8,6 @@
 
 #include <cstdlib>
 
-// Made and destroyed on the screen side: the compiler puts the class's table
-// of virtual methods beside its destructor, and most of those methods live in
-// app/, which game/ must not need.
-TolvaneViewController::TolvaneViewController() = default;
-
-TolvaneViewController::~TolvaneViewController()
-{
-    // The platform's centre would otherwise call a destroyed controller.
-    if (observingTermination_)
-        platform::NotificationCenter::defaultCenter().removeObserver(this);
-    if (gameTimer)
-        gameTimer->invalidate();
-}
-
 void TolvaneViewController::viewDidLoad()
 {
     // 1.
