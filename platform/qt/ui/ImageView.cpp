@@ -9,16 +9,14 @@ struct ImageViewImpl final : View::Impl {
     ImageViewImpl() : View::Impl(new BaseWidget, Pointer::PassedThrough) { }
     ~ImageViewImpl() override { releaseWidget(); }
 
-    void paintContent(QPainter& painter, const QRectF& r) override;
-
     std::shared_ptr<const Image> image;
-};
 
-void ImageViewImpl::paintContent(QPainter& painter, const QRectF& r)
-{
-    if (image)
-        qtui::drawImage(painter, r, *image); // scaled to fill, as the platform's default
-}
+    void paintContent(QPainter& painter, const QRectF& r) override
+    {
+        if (image)
+            qtui::drawImage(painter, r, *image); // scaled to fill, as the platform's default
+    }
+};
 
 ImageViewImpl& iimpl(const ImageView& v) { return static_cast<ImageViewImpl&>(v.impl()); }
 }
