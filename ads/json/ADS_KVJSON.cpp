@@ -481,9 +481,7 @@ bool ADS_KVJSON::scanNumber(ADSJSONValue& out, Error* error)
         }
         return true;
     }
-    char* text = arena_->allocateText(length);
-    std::memcpy(text, start, length);
-    out = ADSJSONValue::longNumber(text, uint32_t(length));
+    out = ADSJSONValue::longNumber(copyText(start, length), uint32_t(length));
     return true;
 }
 
@@ -517,6 +515,16 @@ bool ADS_KVJSON::scanNumberText(Error* error)
     return true;
 }
 
+// The empty text takes no room and is never copied.
+const char* ADS_KVJSON::copyText(const uint8_t* text, size_t length)
+{
+    if (length == 0)
+        return nullptr;
+    char* copy = arena_->allocateText(length);
+    std::memcpy(copy, text, length);
+    return copy;
+}
+
 bool ADS_KVJSON::scanRestOfString(const char*& chars, uint32_t& length, Error* error)
 {
     const uint8_t* start = c_;
@@ -538,11 +546,8 @@ bool ADS_KVJSON::scanRestOfString(const char*& chars, uint32_t& length, Error* e
             return err(error, 6, "Broken unicode character");
     }
     // Most strings have no escapes and are copied as they stand.
-    const size_t n = size_t(p - start);
-    char* text = arena_->allocateText(n);
-    std::memcpy(text, start, n);
-    chars = text;
-    length = uint32_t(n);
+    chars = copyText(start, size_t(p - start));
+    length = uint32_t(p - start);
     c_ = p + 1;
     return true;
 }
@@ -595,9 +600,7 @@ bool ADS_KVJSON::scanRestOfEscapedString(const uint8_t* start, const char*& char
         if (c_ == end_)
             return err(error, 11, "Unexpected EOF while parsing string");
     }
-    char* text = arena_->allocateText(out.size());
-    std::memcpy(text, out.data(), out.size());
-    chars = text;
+    chars = copyText(reinterpret_cast<const uint8_t*>(out.data()), out.size());
     length = uint32_t(out.size());
     return true;
 }

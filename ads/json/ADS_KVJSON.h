@@ -87,6 +87,7 @@ private:
     // Folds later duplicates of a key into the first member with that key;
     // answers how many members are left above `base`.
     size_t keepFirstOfEachKey(size_t base);
+    const char* copyText(const uint8_t* text, size_t length);
 
     // Writer steps.
     bool appendValue(const platform::Value& value, std::string& out, platform::Error* error);
