@@ -14,6 +14,7 @@
 #include "platform/PlatformSession.h"
 
 #include <cstdio>
+#include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -44,7 +45,14 @@ Child runChild(const std::vector<std::string>& argv)
     args.push_back(nullptr);
     pid_t pid;
     Child child;
-    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+    // The children's own chatter (Qt's notes) would bury the report.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    const int spawned = posix_spawn(&pid, args[0], &quiet, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&quiet);
+    if (spawned != 0)
         return child;
     int status = 0;
     rusage usage {};
