@@ -351,7 +351,7 @@ std::optional<Value> ADS_KVJSON::objectWithString(std::string_view text, bool al
 std::optional<ADSJSONDocument> ADS_KVJSON::documentWithString(std::string_view text, bool allowScalar, Error* error)
 {
     // Lengths and counts are kept in 32 bits.
-    if (text.size() >= kMaxTextLength) {
+    if (text.size() > kMaxTextLength) {
         err(error, 12, "Input too long");
         return std::nullopt;
     }
