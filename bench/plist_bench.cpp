@@ -1,27 +1,25 @@
-// A saved game of two players and a 10,000-entry log, written and read with
-// our property-list code and, as the baseline, with Qt's XML stream classes
-// building the same values.
+// A saved game of two players and a 10,000-entry log, written and read as an
+// XML property list with our code and, in the same run, with libplist
+// building and reading its own tree of the same values.
+
+#include "BenchComparison.h"
+
 #include "platform/PropertyList.h"
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QString>
-#include <QXmlStreamReader>
-#include <QXmlStreamWriter>
+#include <plist/plist.h>
 
-#include <benchmark/benchmark.h>
-
+#include <memory>
 #include <string>
 
 using namespace platform;
 
 namespace {
 
-Value savedGame()
+Value savedGame(int entries)
 {
     Array a { Value("2"), Value("Orrin"), Value("Ajani"), Value("20"), Value("36"), Value("18"), Value("36") };
-    a.reserve(7 + 3 * 10000);
-    for (int j = 0; j < 10000; ++j) {
+    a.reserve(7 + 3 * size_t(entries));
+    for (int j = 0; j < entries; ++j) {
         a.emplace_back(Date { 1768478400.0 + j * 3 });
         a.emplace_back(j % 2 ? "Ajani" : "Orrin");
         a.emplace_back(int64_t(20 - j % 40));
@@ -29,62 +27,38 @@ Value savedGame()
     return Value(std::move(a));
 }
 
-QByteArray qtWrite(const Value& root)
+using PlistTree = std::unique_ptr<void, decltype(&plist_free)>;
+
+// The same values as libplist nodes (its integer node takes the 64 bits and
+// writes negative totals with their sign, as ours does).
+PlistTree plistGame(const Value& game)
 {
-    QByteArray out;
-    QXmlStreamWriter w(&out);
-    w.setAutoFormatting(true);
-    w.setAutoFormattingIndent(-1);
-    w.writeStartDocument();
-    w.writeDTD("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">");
-    w.writeStartElement("plist");
-    w.writeAttribute("version", "1.0");
-    w.writeStartElement("array");
-    for (const Value& v : root.asArray()) {
+    plist_t root = plist_new_array();
+    for (const Value& v : game.asArray()) {
         switch (v.type()) {
         case Value::Type::String:
-            w.writeTextElement("string", QString::fromStdString(v.asString()));
+            plist_array_append_item(root, plist_new_string(v.asString().c_str()));
             break;
         case Value::Type::Integer:
-            w.writeTextElement("integer", QString::number(v.asInt64()));
+            plist_array_append_item(root, plist_new_uint(uint64_t(v.asInt64())));
             break;
         case Value::Type::Date:
-            w.writeTextElement("date",
-                QDateTime::fromSecsSinceEpoch(qint64(v.asDate().secondsSince1970), Qt::UTC).toString(Qt::ISODate));
+            plist_array_append_item(root, plist_new_date(int32_t(v.asDate().secondsSinceReferenceDate()), 0));
             break;
         default:
             break;
         }
     }
-    w.writeEndElement();
-    w.writeEndElement();
-    w.writeEndDocument();
-    return out;
+    return PlistTree(root, plist_free);
 }
 
-Value qtRead(const QByteArray& xml)
+size_t entriesFor(const Value& game)
 {
-    QXmlStreamReader r(xml);
-    Array items;
-    while (!r.atEnd()) {
-        if (r.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const auto name = r.name();
-        if (name == u"string")
-            items.emplace_back(r.readElementText().toStdString());
-        else if (name == u"integer")
-            items.emplace_back(int64_t(r.readElementText().toLongLong()));
-        else if (name == u"date")
-            items.emplace_back(Date { double(QDateTime::fromString(r.readElementText(), Qt::ISODate).toSecsSinceEpoch()) });
-    }
-    if (r.hasError())
-        return {};
-    return Value(std::move(items));
+    return game.asArray().size();
 }
 
-void PropertyListWrite(benchmark::State& state)
+void writeOurs(benchmark::State& state, const Value& game)
 {
-    const Value game = savedGame();
     size_t bytes = 0;
     for (auto _ : state) {
         std::string xml = PropertyList::serialize(game);
@@ -94,45 +68,75 @@ void PropertyListWrite(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations() * bytes));
 }
 
-void PropertyListRead(benchmark::State& state)
+void readOurs(benchmark::State& state, const Value& game)
 {
-    const std::string xml = PropertyList::serialize(savedGame());
+    const std::string xml = PropertyList::serialize(game);
     for (auto _ : state) {
         auto v = PropertyList::parse(xml);
-        if (!v || v->asArray().size() != 30007)
+        if (!v || v->asArray().size() != entriesFor(game)) {
             state.SkipWithError("read failed");
+            break;
+        }
         benchmark::DoNotOptimize(v);
     }
     state.SetBytesProcessed(int64_t(state.iterations() * xml.size()));
 }
 
-void QtXmlStreamWrite(benchmark::State& state)
+void writeLibplist(benchmark::State& state, const Value& game)
 {
-    const Value game = savedGame();
+    const PlistTree tree = plistGame(game);
     size_t bytes = 0;
     for (auto _ : state) {
-        QByteArray xml = qtWrite(game);
-        bytes = size_t(xml.size());
+        char* xml = nullptr;
+        uint32_t length = 0;
+        plist_to_xml(tree.get(), &xml, &length);
+        if (!xml) {
+            state.SkipWithError("libplist write failed");
+            break;
+        }
+        bytes = length;
         benchmark::DoNotOptimize(xml);
+        plist_to_xml_free(xml);
     }
     state.SetBytesProcessed(int64_t(state.iterations() * bytes));
 }
 
-void QtXmlStreamRead(benchmark::State& state)
+void readLibplist(benchmark::State& state, const Value& game)
 {
-    const QByteArray xml = QByteArray::fromStdString(PropertyList::serialize(savedGame()));
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(plistGame(game).get(), &xml, &length);
+    const std::string text(xml, length);
+    plist_to_xml_free(xml);
     for (auto _ : state) {
-        Value v = qtRead(xml);
-        if (v.asArray().size() != 30007)
-            state.SkipWithError("read failed");
-        benchmark::DoNotOptimize(v);
+        plist_t root = nullptr;
+        plist_from_xml(text.data(), uint32_t(text.size()), &root);
+        if (!root || plist_array_get_size(root) != entriesFor(game)) {
+            state.SkipWithError("libplist read failed");
+            if (root)
+                plist_free(root);
+            break;
+        }
+        benchmark::DoNotOptimize(root);
+        plist_free(root);
     }
-    state.SetBytesProcessed(int64_t(state.iterations() * size_t(xml.size())));
+    state.SetBytesProcessed(int64_t(state.iterations() * text.size()));
+}
+
+void registerAll()
+{
+    static const Value game = savedGame(BenchComparison::smoke() ? 10 : 10000);
+    const std::string n = BenchComparison::smoke() ? "10entries" : "10000entries";
+    const auto ms = benchmark::kMillisecond;
+    BenchComparison::add("write/ours/" + n, [](auto& s) { writeOurs(s, game); })->Unit(ms);
+    BenchComparison::add("write/libplist/" + n, [](auto& s) { writeLibplist(s, game); })->Unit(ms);
+    BenchComparison::add("read/ours/" + n, [](auto& s) { readOurs(s, game); })->Unit(ms);
+    BenchComparison::add("read/libplist/" + n, [](auto& s) { readLibplist(s, game); })->Unit(ms);
 }
 
 }
 
-BENCHMARK(PropertyListWrite)->Unit(benchmark::kMillisecond);
-BENCHMARK(QtXmlStreamWrite)->Unit(benchmark::kMillisecond);
-BENCHMARK(PropertyListRead)->Unit(benchmark::kMillisecond);
-BENCHMARK(QtXmlStreamRead)->Unit(benchmark::kMillisecond);
+int main(int argc, char** argv)
+{
+    return BenchComparison::run(argc, argv, registerAll);
+}

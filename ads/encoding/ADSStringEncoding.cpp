@@ -136,6 +136,9 @@ std::string ADSStringEncoding::encode(const uint8_t* data, size_t length) const
     const uint8_t* end = data + length;
 
     if (shift_ == 6) {
+        const size_t done = ADSBase64Simd::encode(vectorLevel_, map, p, length, o);
+        p += done;
+        o += done / 3 * 4;
         while (end - p >= 3) {
             const uint32_t v = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
             o[0] = map[v >> 18];
@@ -206,8 +209,12 @@ std::optional<platform::Bytes> ADSStringEncoding::decode(std::string_view text) 
     const uint8_t* end = p + text.size();
     platform::Bytes out(size_t(shift_) * text.size() / 8);
     uint8_t* o = out.data();
-    if (shift_ == 6)
+    if (shift_ == 6) {
+        const size_t done = ADSBase64Simd::decode(vectorLevel_, reverseCharMap_.data(), p, text.size(), o);
+        p += done;
+        o += done / 4 * 3;
         decodeBase64Blocks(p, end, o);
+    }
 
     uint32_t acc = 0;
     int bits = 0;

@@ -3,6 +3,8 @@
 // hexadecimal, binary and their variants). It neither wraps lines nor checks
 // how many padding characters a text carries.
 
+#include "encoding/ADSBase64Simd.h"
+
 #include "platform/Value.h"
 
 #include <array>
@@ -55,6 +57,14 @@ public:
     std::optional<std::string> stringByDecoding(std::string_view text) const;
 
     std::string description() const;
+
+    // Base64 takes the processor's vector instructions; this narrows them
+    // (never widens past what the processor has), for comparing the paths.
+    ADSBase64Simd::Level vectorLevel() const { return vectorLevel_; }
+    void setVectorLevel(ADSBase64Simd::Level level)
+    {
+        vectorLevel_ = level < ADSBase64Simd::supported() ? level : ADSBase64Simd::supported();
+    }
     int shift() const { return shift_; }
     int padLen() const { return padLen_; }
 
@@ -75,4 +85,5 @@ private:
     bool doPad_ = false;
     std::optional<char> paddingChar_;
     int padLen_ = 0;
+    ADSBase64Simd::Level vectorLevel_ = ADSBase64Simd::supported();
 };

@@ -9,10 +9,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
-#include <iterator>
 #include <memory>
-#include <unordered_map>
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#endif
 
 using platform::Error;
 using platform::Value;
@@ -181,6 +182,130 @@ std::string dataDescription(const platform::Bytes& bytes)
 
 // ---------------------------------------------------------------- reading
 
+namespace {
+
+// Scanning sixteen bytes at a time: SSE2 is part of every x86-64 processor;
+// elsewhere eight bytes at a time through plain integers.
+#if defined(__x86_64__)
+inline __m128i load16(const uint8_t* p)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// The first quote, backslash, control character or byte of a multi-byte
+// character at or after p, or end.
+inline const uint8_t* findStringSpecial(const uint8_t* p, const uint8_t* end)
+{
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i space = _mm_set1_epi8(0x20);
+    while (end - p >= 16) {
+        const __m128i v = load16(p);
+        // Signed bytes: below 0x20 catches the controls and, as negative
+        // numbers, every byte from 0x80.
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)),
+            _mm_cmplt_epi8(v, space));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)))
+            return p + __builtin_ctz(mask);
+        p += 16;
+    }
+    while (p < end && kBytes.cls[*p] == kPlain)
+        ++p;
+    return p;
+}
+
+inline const uint8_t* skipSpaces(const uint8_t* p, const uint8_t* end)
+{
+    const __m128i space = _mm_set1_epi8(' ');
+    const __m128i shift = _mm_set1_epi8(char(0x80 - '\t'));
+    const __m128i limit = _mm_set1_epi8(char(0x80 + ('\r' - '\t') + 1));
+    while (end - p >= 16) {
+        const __m128i v = load16(p);
+        // Tab to carriage return (9 to 13) become the five smallest signed bytes.
+        const __m128i ws = _mm_or_si128(_mm_cmpeq_epi8(v, space), _mm_cmplt_epi8(_mm_add_epi8(v, shift), limit));
+        const unsigned other = ~unsigned(_mm_movemask_epi8(ws)) & 0xFFFF;
+        if (other)
+            return p + __builtin_ctz(other);
+        p += 16;
+    }
+    while (p < end && kBytes.space[*p])
+        ++p;
+    return p;
+}
+
+inline const uint8_t* skipDigits(const uint8_t* p, const uint8_t* end)
+{
+    const __m128i shift = _mm_set1_epi8(char(0x80 - '0'));
+    const __m128i limit = _mm_set1_epi8(char(0x80 + 10));
+    while (end - p >= 16) {
+        const __m128i digits = _mm_cmplt_epi8(_mm_add_epi8(load16(p), shift), limit);
+        const unsigned other = ~unsigned(_mm_movemask_epi8(digits)) & 0xFFFF;
+        if (other)
+            return p + __builtin_ctz(other);
+        p += 16;
+    }
+    while (p < end && isDigit(*p))
+        ++p;
+    return p;
+}
+#else
+inline const uint8_t* findStringSpecial(const uint8_t* p, const uint8_t* end)
+{
+    while (end - p >= 8 && wordIsPlain(p))
+        p += 8;
+    while (p < end && kBytes.cls[*p] == kPlain)
+        ++p;
+    return p;
+}
+
+inline const uint8_t* skipSpaces(const uint8_t* p, const uint8_t* end)
+{
+    while (p < end && kBytes.space[*p])
+        ++p;
+    return p;
+}
+
+inline const uint8_t* skipDigits(const uint8_t* p, const uint8_t* end)
+{
+    while (p < end && isDigit(*p))
+        ++p;
+    return p;
+}
+#endif
+
+// Every well-formed multi-byte character from p on; p itself is not ASCII.
+// Answers where they stop, or null at one that is not UTF-8.
+inline const uint8_t* skipUtf8(const uint8_t* p, const uint8_t* end)
+{
+    do {
+        const size_t n = ADSUtf8::sequenceLength(p, end);
+        if (n == 0)
+            return nullptr;
+        p += n;
+    } while (p < end && *p >= 0x80);
+    return p;
+}
+
+bool matchRest(const uint8_t*& c, const uint8_t* end, std::string_view rest)
+{
+    if (size_t(end - c) < rest.size() || std::memcmp(c, rest.data(), rest.size()) != 0)
+        return false;
+    c += rest.size();
+    return true;
+}
+
+// A document takes about as much memory as its text (less for indented
+// text, a little more for long runs of short numbers). A first block that
+// large is mostly used; what is not is never touched, so costs nothing.
+size_t firstBlockFor(size_t textLength)
+{
+    return textLength + textLength / 4 + 1024;
+}
+
+constexpr size_t kMaxTextLength = UINT32_MAX;
+
+}
+
 std::optional<Value> ADS_KVJSON::objectWithString(const char* text, Error* error)
 {
     if (!text) {
@@ -201,34 +326,51 @@ std::optional<Value> ADS_KVJSON::fragmentWithString(const char* text, Error* err
 
 std::optional<Value> ADS_KVJSON::objectWithString(std::string_view text, bool allowScalar, Error* error)
 {
+    std::optional<ADSJSONDocument> document = documentWithString(text, allowScalar, error);
+    if (!document)
+        return std::nullopt;
+    return document->toValue();
+}
+
+std::optional<ADSJSONDocument> ADS_KVJSON::documentWithString(std::string_view text, bool allowScalar, Error* error)
+{
+    // Lengths and counts are kept in 32 bits.
+    if (text.size() > kMaxTextLength) {
+        err(error, 12, "Input too long");
+        return std::nullopt;
+    }
     depth_ = 0;
     c_ = reinterpret_cast<const uint8_t*>(text.data());
     end_ = c_ + text.size();
     valueStack_.clear();
-    entryStack_.clear();
+    memberStack_.clear();
+    ADSJSONArena arena(firstBlockFor(text.size()));
+    arena_ = &arena;
 
     Error local;
-    Value result;
-    bool ok = scanValue(result, &local);
+    ADSJSONValue root;
+    bool ok = scanValue(root, &local);
     if (ok && !scanIsAtEnd())
         ok = err(&local, 10, "Garbage after JSON");
-    if (ok && !allowScalar && !result.isDictionary() && !result.isArray())
+    if (ok && !allowScalar && !root.isObject() && !root.isArray())
         ok = err(&local, 4, "Valid fragment, but not JSON");
     c_ = end_ = nullptr;
+    arena_ = nullptr;
     if (!ok) {
         valueStack_.clear();
-        entryStack_.clear();
+        memberStack_.clear();
         if (error)
             *error = std::move(local);
         return std::nullopt;
     }
-    return result;
+    return ADSJSONDocument(std::move(arena), root);
 }
 
-void ADS_KVJSON::skipWhitespace()
+inline void ADS_KVJSON::skipWhitespace()
 {
-    while (c_ < end_ && kBytes.space[*c_])
-        ++c_;
+    // Compact text has no space at all, indented text runs of them.
+    if (c_ < end_ && kBytes.space[*c_])
+        c_ = skipSpaces(c_ + 1, end_);
 }
 
 bool ADS_KVJSON::scanIsAtEnd()
@@ -237,7 +379,7 @@ bool ADS_KVJSON::scanIsAtEnd()
     return c_ == end_;
 }
 
-bool ADS_KVJSON::scanValue(Value& out, Error* error)
+bool ADS_KVJSON::scanValue(ADSJSONValue& out, Error* error)
 {
     skipWhitespace();
     if (c_ == end_)
@@ -248,10 +390,11 @@ bool ADS_KVJSON::scanValue(Value& out, Error* error)
     case '{':
         return scanRestOfDictionary(out, error);
     case '"': {
-        std::string s;
-        if (!scanRestOfString(s, error))
+        const char* chars;
+        uint32_t length;
+        if (!scanRestOfString(chars, length, error))
             return false;
-        out = Value(std::move(s));
+        out = ADSJSONValue::string(chars, length);
         return true;
     }
     case 'n':
@@ -280,48 +423,49 @@ bool ADS_KVJSON::scanValue(Value& out, Error* error)
     }
 }
 
-namespace {
-bool matchRest(const uint8_t*& c, const uint8_t* end, std::string_view rest)
-{
-    if (size_t(end - c) < rest.size() || std::memcmp(c, rest.data(), rest.size()) != 0)
-        return false;
-    c += rest.size();
-    return true;
-}
-}
-
-bool ADS_KVJSON::scanRestOfNull(Value& out, Error* error)
+bool ADS_KVJSON::scanRestOfNull(ADSJSONValue& out, Error* error)
 {
     if (!matchRest(c_, end_, "ull"))
         return err(error, 3, "Expected 'null'");
-    out = Value(nullptr);
+    out = ADSJSONValue();
     return true;
 }
 
-bool ADS_KVJSON::scanRestOfTrue(Value& out, Error* error)
+bool ADS_KVJSON::scanRestOfTrue(ADSJSONValue& out, Error* error)
 {
     if (!matchRest(c_, end_, "rue"))
         return err(error, 3, "Expected 'true'");
-    out = Value(true);
+    out = ADSJSONValue::boolean(true);
     return true;
 }
 
-bool ADS_KVJSON::scanRestOfFalse(Value& out, Error* error)
+bool ADS_KVJSON::scanRestOfFalse(ADSJSONValue& out, Error* error)
 {
     if (!matchRest(c_, end_, "alse"))
         return err(error, 3, "Expected 'false'");
-    out = Value(false);
+    out = ADSJSONValue::boolean(false);
     return true;
 }
 
-bool ADS_KVJSON::scanNumber(Value& out, Error* error)
+bool ADS_KVJSON::scanNumber(ADSJSONValue& out, Error* error)
 {
     const uint8_t* start = c_;
     if (!scanNumberText(error))
         return false;
-    // The digits are kept as they were written, so the decimal cannot fail
-    // to be made and nothing is rounded through binary floating point.
-    out = Value(platform::Decimal { std::string(reinterpret_cast<const char*>(start), size_t(c_ - start)) });
+    // The characters are kept as they were written, so nothing is rounded
+    // through binary floating point and the decimal cannot fail to be made.
+    const size_t length = size_t(c_ - start);
+    if (length <= ADSJSONValue::kInlineNumberLength) {
+        if (end_ - start >= 32) {
+            out = ADSJSONValue::inlineNumber(start, length);
+        } else {
+            uint8_t tail[32] = {};
+            std::memcpy(tail, start, length);
+            out = ADSJSONValue::inlineNumber(tail, length);
+        }
+        return true;
+    }
+    out = ADSJSONValue::longNumber(copyText(start, length), uint32_t(length));
     return true;
 }
 
@@ -334,8 +478,7 @@ bool ADS_KVJSON::scanNumberText(Error* error)
         if (c_ < end_ && isDigit(*c_))
             return err(error, 2, "Leading 0 disallowed in number");
     } else if (c_ < end_ && isDigit(*c_)) {
-        while (c_ < end_ && isDigit(*c_))
-            ++c_;
+        c_ = skipDigits(c_ + 1, end_);
     } else {
         return err(error, 2, "No digits after initial minus");
     }
@@ -343,8 +486,7 @@ bool ADS_KVJSON::scanNumberText(Error* error)
         ++c_;
         if (c_ == end_ || !isDigit(*c_))
             return err(error, 2, "No digits after decimal point");
-        while (c_ < end_ && isDigit(*c_))
-            ++c_;
+        c_ = skipDigits(c_ + 1, end_);
     }
     if (c_ < end_ && (*c_ == 'e' || *c_ == 'E')) {
         ++c_;
@@ -352,41 +494,70 @@ bool ADS_KVJSON::scanNumberText(Error* error)
             ++c_;
         if (c_ == end_ || !isDigit(*c_))
             return err(error, 2, "No digits after exponent");
-        while (c_ < end_ && isDigit(*c_))
-            ++c_;
+        c_ = skipDigits(c_ + 1, end_);
     }
     return true;
 }
 
-bool ADS_KVJSON::scanRestOfString(std::string& out, Error* error)
+// The empty text takes no room and is never copied.
+const char* ADS_KVJSON::copyText(const uint8_t* text, size_t length)
 {
+    if (length == 0)
+        return nullptr;
+    char* copy = arena_->allocateText(length);
+    std::memcpy(copy, text, length);
+    return copy;
+}
+
+bool ADS_KVJSON::scanRestOfString(const char*& chars, uint32_t& length, Error* error)
+{
+    const uint8_t* start = c_;
+    const uint8_t* p = c_;
+    for (;;) {
+        p = findStringSpecial(p, end_);
+        if (p == end_) {
+            c_ = p;
+            return err(error, 5, "Unescaped control character '0x0'");
+        }
+        if (*p == '"')
+            break;
+        if (*p < 0x80)
+            return scanRestOfEscapedString(start, chars, length, error);
+        // Text that is not UTF-8 cannot become a string; it is refused like
+        // a broken escape rather than passed on.
+        p = skipUtf8(p, end_);
+        if (!p)
+            return err(error, 6, "Broken unicode character");
+    }
+    // Most strings have no escapes and are copied as they stand.
+    chars = copyText(start, size_t(p - start));
+    length = uint32_t(p - start);
+    c_ = p + 1;
+    return true;
+}
+
+// From the first backslash or control character on, one piece at a time.
+bool ADS_KVJSON::scanRestOfEscapedString(const uint8_t* start, const char*& chars, uint32_t& length, Error* error)
+{
+    std::string& out = escaped_;
+    out.clear();
+    c_ = start;
     for (;;) {
         const uint8_t* run = c_;
         for (;;) {
-            while (end_ - c_ >= 8 && wordIsPlain(c_))
-                c_ += 8;
-            if (c_ == end_)
+            c_ = findStringSpecial(c_, end_);
+            if (c_ == end_ || *c_ < 0x80)
                 break;
-            const uint8_t cls = kBytes.cls[*c_];
-            if (cls == kPlain) {
-                ++c_;
-            } else if (cls == kHigh) {
-                // Text that is not UTF-8 cannot become a string; it is
-                // refused like a broken escape rather than passed on.
-                const size_t n = ADSUtf8::sequenceLength(c_, end_);
-                if (n == 0)
-                    return err(error, 6, "Broken unicode character");
-                c_ += n;
-            } else {
-                break;
-            }
+            c_ = skipUtf8(c_, end_);
+            if (!c_)
+                return err(error, 6, "Broken unicode character");
         }
         out.append(reinterpret_cast<const char*>(run), size_t(c_ - run));
         if (c_ == end_)
             return err(error, 5, "Unescaped control character '0x0'");
         const uint8_t b = *c_++;
         if (b == '"')
-            return true;
+            break;
         if (b < 32)
             return err(error, 5, "Unescaped control character '" + hexByte(b) + "'");
         // A backslash.
@@ -401,7 +572,7 @@ bool ADS_KVJSON::scanRestOfString(std::string& out, Error* error)
         case 'r': out.push_back('\r'); break;
         case 't': out.push_back('\t'); break;
         case 'u': {
-            uint32_t cp;
+            uint32_t cp = 0;
             if (!scanUnicodeChar(cp, error))
                 return errWithUnderlier(6, error, "Broken unicode character");
             ADSUtf8::append(out, cp);
@@ -413,6 +584,9 @@ bool ADS_KVJSON::scanRestOfString(std::string& out, Error* error)
         if (c_ == end_)
             return err(error, 11, "Unexpected EOF while parsing string");
     }
+    chars = copyText(reinterpret_cast<const uint8_t*>(out.data()), out.size());
+    length = uint32_t(out.size());
+    return true;
 }
 
 bool ADS_KVJSON::scanHexQuad(uint32_t& out, Error* error)
@@ -460,7 +634,7 @@ bool ADS_KVJSON::enterContainer(Error* error)
     return true;
 }
 
-bool ADS_KVJSON::scanRestOfArray(Value& out, Error* error)
+bool ADS_KVJSON::scanRestOfArray(ADSJSONValue& out, Error* error)
 {
     if (!enterContainer(error))
         return false;
@@ -473,18 +647,10 @@ bool ADS_KVJSON::scanRestOfArray(Value& out, Error* error)
             ++c_;
             break;
         }
-        // Numbers, the bulk of numeric arrays, go straight onto the stack.
-        if (c_ < end_ && (isDigit(*c_) || *c_ == '-')) {
-            const uint8_t* start = c_;
-            if (!scanNumberText(error))
-                return errWithUnderlier(3, error, "Expected value while parsing array");
-            valueStack_.emplace_back(platform::Decimal { std::string(reinterpret_cast<const char*>(start), size_t(c_ - start)) });
-        } else {
-            Value item;
-            if (!scanValue(item, error))
-                return errWithUnderlier(3, error, "Expected value while parsing array");
-            valueStack_.push_back(std::move(item));
-        }
+        ADSJSONValue item;
+        if (!scanValue(item, error))
+            return errWithUnderlier(3, error, "Expected value while parsing array");
+        valueStack_.push_back(item);
         skipWhitespace();
         if (c_ < end_ && *c_ == ',') {
             ++c_;
@@ -494,23 +660,22 @@ bool ADS_KVJSON::scanRestOfArray(Value& out, Error* error)
         }
     }
     --depth_;
-    platform::Array items(std::make_move_iterator(valueStack_.begin() + ptrdiff_t(base)),
-        std::make_move_iterator(valueStack_.end()));
-    valueStack_.resize(base);
-    out = Value(std::move(items));
+    const size_t count = valueStack_.size() - base;
+    ADSJSONValue* items = nullptr;
+    if (count > 0) {
+        items = static_cast<ADSJSONValue*>(arena_->allocate(count * sizeof(ADSJSONValue), alignof(ADSJSONValue)));
+        std::memcpy(static_cast<void*>(items), valueStack_.data() + base, count * sizeof(ADSJSONValue));
+        valueStack_.resize(base);
+    }
+    out = ADSJSONValue::array(items, uint32_t(count));
     return true;
 }
 
-bool ADS_KVJSON::scanRestOfDictionary(Value& out, Error* error)
+bool ADS_KVJSON::scanRestOfDictionary(ADSJSONValue& out, Error* error)
 {
     if (!enterContainer(error))
         return false;
-    const size_t base = entryStack_.size();
-    // Large objects get a hash index for the duplicate-key check, so that a
-    // hostile text with many keys costs linear time, not quadratic.
-    constexpr size_t kLinearKeys = 16;
-    std::unique_ptr<std::unordered_multimap<size_t, size_t>> index;
-    const std::hash<std::string_view> hasher;
+    const size_t base = memberStack_.size();
     for (;;) {
         if (c_ == end_)
             return err(error, 11, "End of input while parsing object");
@@ -522,48 +687,19 @@ bool ADS_KVJSON::scanRestOfDictionary(Value& out, Error* error)
         if (c_ == end_ || *c_ != '"')
             return err(error, 3, "Object key string expected");
         ++c_;
-        std::string key;
-        if (!scanRestOfString(key, error))
+        const char* key;
+        uint32_t keyLength;
+        if (!scanRestOfString(key, keyLength, error))
             return errWithUnderlier(3, error, "Object key string expected");
         skipWhitespace();
         if (c_ == end_ || *c_ != ':')
             return err(error, 3, "Expected ':' separating key and value");
         ++c_;
-        Value value;
+        ADSJSONValue value;
         if (!scanValue(value, error))
-            return errWithUnderlier(3, error, "Object value expected for key: " + key);
-
-        // A later duplicate replaces the earlier value in its place.
-        const size_t count = entryStack_.size() - base;
-        size_t found = SIZE_MAX;
-        if (!index) {
-            for (size_t i = base; i < entryStack_.size(); ++i) {
-                if (entryStack_[i].first == key) {
-                    found = i;
-                    break;
-                }
-            }
-        } else {
-            const auto range = index->equal_range(hasher(key));
-            for (auto it = range.first; it != range.second; ++it) {
-                if (entryStack_[it->second].first == key) {
-                    found = it->second;
-                    break;
-                }
-            }
-        }
-        if (found != SIZE_MAX) {
-            entryStack_[found].second = std::move(value);
-        } else {
-            if (!index && count >= kLinearKeys) {
-                index = std::make_unique<std::unordered_multimap<size_t, size_t>>();
-                for (size_t i = base; i < entryStack_.size(); ++i)
-                    index->emplace(hasher(entryStack_[i].first), i);
-            }
-            if (index)
-                index->emplace(hasher(key), entryStack_.size());
-            entryStack_.emplace_back(std::move(key), std::move(value));
-        }
+            return errWithUnderlier(3, error, "Object value expected for key: " + std::string(key, keyLength));
+        memberStack_.emplace_back(key, keyLength, ADSJSONMember::hashKey(key, keyLength));
+        memberStack_.back().setValue(value);
 
         skipWhitespace();
         if (c_ < end_ && *c_ == ',') {
@@ -574,13 +710,71 @@ bool ADS_KVJSON::scanRestOfDictionary(Value& out, Error* error)
         }
     }
     --depth_;
-    platform::Dictionary dict;
-    dict.reserve(entryStack_.size() - base);
-    for (size_t i = base; i < entryStack_.size(); ++i)
-        dict.appendUnchecked(std::move(entryStack_[i].first), std::move(entryStack_[i].second));
-    entryStack_.resize(base);
-    out = Value(std::move(dict));
+    const size_t count = keepFirstOfEachKey(base);
+    ADSJSONMember* members = nullptr;
+    if (count > 0) {
+        members = static_cast<ADSJSONMember*>(arena_->allocate(count * sizeof(ADSJSONMember), alignof(ADSJSONMember)));
+        std::memcpy(static_cast<void*>(members), memberStack_.data() + base, count * sizeof(ADSJSONMember));
+        memberStack_.resize(base);
+    }
+    out = ADSJSONValue::object(members, uint32_t(count));
     return true;
+}
+
+// A later duplicate replaces the earlier value in the earlier place. Done
+// once the object is complete, so that nested objects never share the table.
+size_t ADS_KVJSON::keepFirstOfEachKey(size_t base)
+{
+    ADSJSONMember* m = memberStack_.data() + base;
+    const size_t count = memberStack_.size() - base;
+    // Small objects compare hashes pairwise; an equal pair is rare enough
+    // that the keys themselves are compared only then.
+    constexpr size_t kPairwise = 16;
+    size_t kept = 0;
+    if (count <= kPairwise) {
+        bool any = false;
+        for (size_t i = 1; i < count && !any; ++i) {
+            for (size_t j = 0; j < i; ++j)
+                any |= m[i].keyHash() == m[j].keyHash();
+        }
+        if (!any)
+            return count;
+        for (size_t i = 0; i < count; ++i) {
+            size_t j = 0;
+            while (j < kept && !(m[j].keyHash() == m[i].keyHash() && m[j].key() == m[i].key()))
+                ++j;
+            if (j < kept)
+                m[j].setValue(m[i].value());
+            else
+                m[kept++] = m[i];
+        }
+    } else {
+        size_t slots = 64;
+        while (slots < count * 2)
+            slots *= 2;
+        keySlots_.assign(slots, 0);
+        const size_t mask = slots - 1;
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t hash = m[i].keyHash();
+            size_t s = hash & mask;
+            for (;;) {
+                const uint32_t at = keySlots_[s];
+                if (at == 0) {
+                    m[kept] = m[i];
+                    keySlots_[s] = uint32_t(++kept);
+                    break;
+                }
+                ADSJSONMember& earlier = m[at - 1];
+                if (earlier.keyHash() == hash && earlier.key() == m[i].key()) {
+                    earlier.setValue(m[i].value());
+                    break;
+                }
+                s = (s + 1) & mask;
+            }
+        }
+    }
+    memberStack_.resize(base + kept);
+    return kept;
 }
 
 // ---------------------------------------------------------------- writing
@@ -592,11 +786,11 @@ std::optional<std::string> ADS_KVJSON::stringWithObject(const Value& value, bool
         err(error, 4, "Not valid type for JSON");
         return std::nullopt;
     }
-    // Growing a large buffer step by step costs far more than the writing
-    // (each step copies it and touches fresh pages), so its size is
-    // estimated first; small results still start at 128 characters.
+    // The buffer starts small and doubles: the copies that costs add up to
+    // less than one pass over the result, cheaper than sizing it first.
     std::string out;
-    out.reserve(std::max<size_t>(128, estimatedSize(value, 1)));
+    out.reserve(128);
+    sortedEntries_.clear();
     Error local;
     if (!appendValue(value, out, &local)) {
         if (error)
@@ -604,39 +798,6 @@ std::optional<std::string> ADS_KVJSON::stringWithObject(const Value& value, bool
         return std::nullopt;
     }
     return out;
-}
-
-// Close to the written length for plain text (escapes and indentation of
-// unusual depth may need more); it stops looking below the nesting ceiling,
-// where writing fails anyway.
-size_t ADS_KVJSON::estimatedSize(const Value& value, uint32_t depth) const
-{
-    const size_t perElement = humanReadable_ ? 2 + 2 * size_t(depth) : 1;
-    switch (value.type()) {
-    case Value::Type::Dictionary: {
-        size_t n = 2;
-        if (depth > kHardDepthLimit)
-            return n;
-        for (const auto& [key, item] : value.asDictionary())
-            n += perElement + key.size() + (humanReadable_ ? 5 : 3) + estimatedSize(item, depth + 1);
-        return n;
-    }
-    case Value::Type::Array: {
-        size_t n = 2;
-        if (depth > kHardDepthLimit)
-            return n;
-        for (const Value& item : value.asArray())
-            n += perElement + estimatedSize(item, depth + 1);
-        return n;
-    }
-    case Value::Type::String: return value.asString().size() + 2;
-    case Value::Type::Decimal: return value.decimalIf()->text.size();
-    case Value::Type::Integer: return 20;
-    case Value::Type::Real: return 24;
-    case Value::Type::Date: return 27;
-    case Value::Type::Data: return 4 + value.asData().size() * 9 / 4;
-    default: return 5;
-    }
 }
 
 bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)
@@ -720,35 +881,51 @@ bool ADS_KVJSON::appendArray(const platform::Array& array, std::string& out, Err
     return true;
 }
 
+bool ADS_KVJSON::appendEntry(const platform::Dictionary::Entry& entry, bool first, std::string& out, Error* error)
+{
+    if (!first)
+        out.push_back(',');
+    if (humanReadable_)
+        indent(out);
+    // Keys are always strings here; one that is not UTF-8 is no JSON
+    // string either.
+    if (!appendString(entry.first, out, error))
+        return err(error, 1, "JSON object key must be string");
+    if (humanReadable_)
+        out.append(" : ");
+    else
+        out.push_back(':');
+    if (!appendValue(entry.second, out, error))
+        return errWithUnderlier(1, error, "Unsupported value for key " + entry.first + " in object");
+    return true;
+}
+
 bool ADS_KVJSON::appendDictionary(const platform::Dictionary& dict, std::string& out, Error* error)
 {
     if (depth_ >= kHardDepthLimit)
         return err(error, 7, "Nested too deep");
     out.push_back('{');
     ++depth_;
-    std::vector<const platform::Dictionary::Entry*> entries;
-    entries.reserve(dict.size());
-    for (const auto& entry : dict)
-        entries.push_back(&entry);
-    // Byte order of UTF-8 keys, which is the order of their code points.
-    if (sortKeys_) {
-        std::sort(entries.begin(), entries.end(),
+    if (!sortKeys_) {
+        bool first = true;
+        for (const auto& entry : dict) {
+            if (!appendEntry(entry, first, out, error))
+                return false;
+            first = false;
+        }
+    } else {
+        // Nested objects sort their own entries above the enclosing ones.
+        const size_t base = sortedEntries_.size();
+        for (const auto& entry : dict)
+            sortedEntries_.push_back(&entry);
+        // Byte order of UTF-8 keys, which is the order of their code points.
+        std::sort(sortedEntries_.begin() + ptrdiff_t(base), sortedEntries_.end(),
             [](const auto* a, const auto* b) { return a->first < b->first; });
-    }
-    bool first = true;
-    for (const auto* entry : entries) {
-        if (!first)
-            out.push_back(',');
-        first = false;
-        if (humanReadable_)
-            indent(out);
-        // Keys are always strings here; one that is not UTF-8 is no JSON
-        // string either.
-        if (!appendString(entry->first, out, error))
-            return err(error, 1, "JSON object key must be string");
-        out.append(humanReadable_ ? " : " : ":");
-        if (!appendValue(entry->second, out, error))
-            return errWithUnderlier(1, error, "Unsupported value for key " + entry->first + " in object");
+        for (size_t i = base; i < base + dict.size(); ++i) {
+            if (!appendEntry(*sortedEntries_[i], i == base, out, error))
+                return false;
+        }
+        sortedEntries_.resize(base);
     }
     --depth_;
     if (humanReadable_ && !dict.empty())
@@ -763,29 +940,20 @@ bool ADS_KVJSON::appendString(std::string_view text, std::string& out, Error* er
     const uint8_t* p = reinterpret_cast<const uint8_t*>(text.data());
     const uint8_t* end = p + text.size();
     out.push_back('"');
+    const uint8_t* run = p;
     for (;;) {
-        const uint8_t* run = p;
-        for (;;) {
-            while (end - p >= 8 && wordIsPlain(p))
-                p += 8;
-            if (p == end)
-                break;
-            const uint8_t cls = kBytes.cls[*p];
-            if (cls == kPlain) {
-                ++p;
-            } else if (cls == kHigh) {
-                const size_t n = ADSUtf8::sequenceLength(p, end);
-                if (n == 0)
-                    return err(error, 1, "JSON serialisation not supported for String");
-                p += n;
-            } else {
-                break;
-            }
-        }
-        out.append(reinterpret_cast<const char*>(run), size_t(p - run));
+        p = findStringSpecial(p, end);
         if (p == end)
             break;
+        if (*p >= 0x80) {
+            p = skipUtf8(p, end);
+            if (!p)
+                return err(error, 1, "JSON serialisation not supported for String");
+            continue;
+        }
+        out.append(reinterpret_cast<const char*>(run), size_t(p - run));
         const uint8_t b = *p++;
+        run = p;
         switch (b) {
         case '"': out.append("\\\""); break;
         case '\\': out.append("\\\\"); break;
@@ -800,6 +968,7 @@ bool ADS_KVJSON::appendString(std::string_view text, std::string& out, Error* er
         }
         }
     }
+    out.append(reinterpret_cast<const char*>(run), size_t(end - run));
     out.push_back('"');
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// Reads JSON text into platform values and writes values back as JSON text,
-// with a nesting limit, optional key sorting and indentation. Numbers are read
-// as exact decimal text; it does not stream and is not reentrant.
+// Reads JSON text into documents or platform values and writes values back as
+// JSON text, with a nesting limit, optional key sorting and indentation.
+// Numbers are read as exact decimal text; it does not stream and is not reentrant.
+
+#include "json/ADSJSONDocument.h"
 
 #include "platform/Error.h"
 #include "platform/Value.h"
@@ -46,6 +48,12 @@ public:
     std::optional<platform::Value> fragmentWithString(const char* text, platform::Error* error = nullptr);
     std::optional<platform::Value> objectWithString(std::string_view text, bool allowScalar, platform::Error* error);
 
+    // The same reading into a document that owns its memory: the fast way
+    // to look at a large text, since nothing is allocated value by value.
+    // A text of 4 GiB or more is refused whole (code 12, "Input too long").
+    std::optional<ADSJSONDocument> documentWithString(
+        std::string_view text, bool allowScalar = false, platform::Error* error = nullptr);
+
     // The top level must be a dictionary or an array.
     std::optional<std::string> stringWithObject(const platform::Value& value, platform::Error* error = nullptr)
     {
@@ -59,30 +67,35 @@ public:
 
 private:
     // Reader steps; each answers success and fills its out-value, or stores
-    // the error in `error`.
-    bool scanValue(platform::Value& out, platform::Error* error);
-    bool scanRestOfString(std::string& out, platform::Error* error);
-    bool scanNumber(platform::Value& out, platform::Error* error);
+    // the error in `error`. Strings, keys and containers go to `arena_`.
+    bool scanValue(ADSJSONValue& out, platform::Error* error);
+    bool scanRestOfString(const char*& chars, uint32_t& length, platform::Error* error);
+    bool scanRestOfEscapedString(const uint8_t* start, const char*& chars, uint32_t& length, platform::Error* error);
+    bool scanNumber(ADSJSONValue& out, platform::Error* error);
     // Moves past one number; the caller takes the text it spans.
     bool scanNumberText(platform::Error* error);
-    bool scanRestOfNull(platform::Value& out, platform::Error* error);
-    bool scanRestOfTrue(platform::Value& out, platform::Error* error);
-    bool scanRestOfFalse(platform::Value& out, platform::Error* error);
-    bool scanRestOfArray(platform::Value& out, platform::Error* error);
-    bool scanRestOfDictionary(platform::Value& out, platform::Error* error);
+    bool scanRestOfNull(ADSJSONValue& out, platform::Error* error);
+    bool scanRestOfTrue(ADSJSONValue& out, platform::Error* error);
+    bool scanRestOfFalse(ADSJSONValue& out, platform::Error* error);
+    bool scanRestOfArray(ADSJSONValue& out, platform::Error* error);
+    bool scanRestOfDictionary(ADSJSONValue& out, platform::Error* error);
     bool scanUnicodeChar(uint32_t& out, platform::Error* error);
     bool scanHexQuad(uint32_t& out, platform::Error* error);
     bool scanIsAtEnd();
     bool enterContainer(platform::Error* error);
     void skipWhitespace();
+    // Folds later duplicates of a key into the first member with that key;
+    // answers how many members are left above `base`.
+    size_t keepFirstOfEachKey(size_t base);
+    const char* copyText(const uint8_t* text, size_t length);
 
     // Writer steps.
     bool appendValue(const platform::Value& value, std::string& out, platform::Error* error);
     bool appendDictionary(const platform::Dictionary& dict, std::string& out, platform::Error* error);
     bool appendArray(const platform::Array& array, std::string& out, platform::Error* error);
     bool appendString(std::string_view text, std::string& out, platform::Error* error);
+    bool appendEntry(const platform::Dictionary::Entry& entry, bool first, std::string& out, platform::Error* error);
     void indent(std::string& out) const;
-    size_t estimatedSize(const platform::Value& value, uint32_t depth) const;
 
     const uint8_t* c_ = nullptr; // read position, valid during one read
     const uint8_t* end_ = nullptr;
@@ -91,7 +104,12 @@ private:
     bool sortKeys_ = false;
     bool humanReadable_ = false;
     // Elements of the containers being read, innermost last; a finished
-    // container takes its own tail, so no per-container buffer grows by doubling.
-    std::vector<platform::Value> valueStack_;
-    std::vector<platform::Dictionary::Entry> entryStack_;
+    // container copies its own tail into the arena in one piece.
+    ADSJSONArena* arena_ = nullptr; // the document's, during one read
+    std::vector<ADSJSONValue> valueStack_;
+    std::vector<ADSJSONMember> memberStack_;
+    std::string escaped_; // a string with escapes, while it is unescaped
+    std::vector<uint32_t> keySlots_; // open addressing over a large object's members
+    // Entries of the objects being written in sorted order, innermost last.
+    std::vector<const platform::Dictionary::Entry*> sortedEntries_;
 };
