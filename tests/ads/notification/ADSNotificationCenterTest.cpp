@@ -1,7 +1,9 @@
 // Forwarded script messages: delivered on a later turn, matched by name and
 // sender; and the script that carries messages into pages.
 #include "Notification/ADSNotificationCenter.h"
+#include "ads/network/LocalServer.h"
 #include "platform/RunLoop.h"
+#include "platform/ui/WebView.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -34,12 +36,29 @@ TEST(ADSNotificationCenter, DelayedPostsReachObserversOfThatSenderOnALaterTurn)
     center.removeObserver(&observer);
 }
 
-TEST(ADSNotificationCenter, PageCallsCarryNameAndJSON)
+TEST(ADSNotificationCenter, PagesReceiveTheNameAndUserInformationIntact)
 {
-    EXPECT_EQ(ADSNotificationCenter::jsNotificationScript("onhide", std::nullopt), "ADS_ReceiveMessage('onhide');");
-    EXPECT_EQ(ADSNotificationCenter::jsNotificationScript("evalJavaScriptInOpenerResult",
-                  platform::Dictionary { { "result", "a'b" } }),
-        R"(ADS_ReceiveMessage('evalJavaScriptInOpenerResult', {"result":"a'b"});)");
+    platform::WebView page;
+    page.loadHTMLString("<html><head><script>window.got = [];"
+                        "function ADS_ReceiveMessage(n, u) { got.push(arguments.length == 1 ? [n] : [n, u]); }"
+                        "</script></head></html>",
+        "http://127.0.0.1/");
+    auto evaluate = [&](const std::string& script) {
+        std::optional<std::string> result;
+        page.stringByEvaluatingJavaScriptFromString(script, [&](const std::string& r) { result = r; });
+        EXPECT_TRUE(pumpUntil([&] { return result.has_value(); }, 30));
+        return result.value_or("<no answer>");
+    };
+    ASSERT_TRUE(pumpUntil([&] { return evaluate("typeof ADS_ReceiveMessage") == "function"; }, 30));
+
+    const std::string awkward = "it's </script> \"quoted\" \u2028 \xC3\xA9";
+    auto& center = ADSNotificationCenter::defaultCenter();
+    center.postJSNotification("onhide", std::nullopt, page);
+    center.postJSNotification("evalJavaScriptInOpenerResult", platform::Dictionary { { "result", awkward } }, page);
+    ASSERT_TRUE(pumpUntil([&] { return evaluate("got.length") == "2"; }));
+    EXPECT_EQ(evaluate("got[0].length + ':' + got[0][0]"), "1:onhide");
+    EXPECT_EQ(evaluate("got[1][0]"), "evalJavaScriptInOpenerResult");
+    EXPECT_EQ(evaluate("got[1][1].result"), awkward);
 }
 
 }
