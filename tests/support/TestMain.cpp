@@ -11,6 +11,10 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The web engine offscreen: no GPU, and no sandbox, which it refuses to
+    // run as root.
+    setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
+    setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     auto home = std::filesystem::temp_directory_path() / ("tolvane-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
     int rc;

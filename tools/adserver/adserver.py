@@ -4,9 +4,10 @@
 Binds 127.0.0.1 on the port given (0 or none: one chosen by the system) and
 prints "PORT <n>" on its first line of output once it listens. Routes:
 
-  /content/<name>?body=TEXT&lm=HTTP-DATE   200 with the body (default "content of
-        <name>"); with lm, a Last-Modified header, and 304 when the request's
-        If-Modified-Since equals lm without its " GMT"
+  /content/<name>?body=TEXT&lm=HTTP-DATE&ct=TYPE
+        200 with the body (default "content of <name>", type text/plain unless
+        ct, "html" meaning text/html); with lm, a Last-Modified header, and 304
+        when the request's If-Modified-Since equals lm without its " GMT"
   /status/<code>                           that status with a short body
   /redirect?to=URL[&code=302]              a redirect to URL
   /chain/<n>                               n redirects in a row, then 200
@@ -87,7 +88,10 @@ class Handler(BaseHTTPRequestHandler):
         if path.startswith("/content/"):
             name = path[len("/content/"):]
             body = query.get("body", "content of " + name).encode()
-            headers = {"Content-Type": "text/plain; charset=utf-8"}
+            ct = query.get("ct", "text/plain")
+            if ct == "html":
+                ct = "text/html"
+            headers = {"Content-Type": ct + "; charset=utf-8"}
             lm = query.get("lm")
             if lm:
                 headers["Last-Modified"] = lm
