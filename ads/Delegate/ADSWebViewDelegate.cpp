@@ -48,14 +48,22 @@ std::vector<std::string> split(const std::string& text, char separator)
 ADSWebViewDelegate::ADSWebViewDelegate()
     : opener_(std::make_unique<ADSOpener>())
 {
+    // The engine routes a scheme to us only when told before its first page;
+    // every ad web view has one of these delegates before it loads anything.
+    static const bool registered = [] {
+        platform::WebView::registerSchemes({ kURLNotificationScheme, kURLAdNetNotificationScheme, "sms", "maps", "itms",
+            "itms-apps" });
+        return true;
+    }();
+    (void)registered;
 }
 
 ADSWebViewDelegate::~ADSWebViewDelegate()
 {
     *alive_ = false;
     platform::RunLoop::main().cancelPerforms(this);
-    if (tracker_)
-        tracker_->reset();
+    for (auto& tracker : trackers_)
+        tracker->reset();
 }
 
 bool ADSWebViewDelegate::shouldStartLoadWithRequest(platform::WebView& webView, const platform::UrlRequest& request,
@@ -178,8 +186,6 @@ void ADSWebViewDelegate::notifyWebViewOfOrientationChange(platform::WebView& web
 
 void ADSWebViewDelegate::trackURLString(const std::string& urlString, bool appendSpamSignals)
 {
-    if (!tracker_)
-        tracker_ = std::make_unique<ADSClickTracker>();
     std::optional<platform::Url> url = platform::Url::fromString(urlString);
     if (url && appendSpamSignals) {
         if (std::optional<std::string> ai = ADSNetworkUtilities::parameterValueForKey("ai", *url)) {
@@ -190,7 +196,12 @@ void ADSWebViewDelegate::trackURLString(const std::string& urlString, bool appen
             }
         }
     }
-    tracker_->trackURL(url);
+    if (!url)
+        return;
+    // Finished pings are dropped here rather than from their own callbacks.
+    std::erase_if(trackers_, [](const std::unique_ptr<ADSClickTracker>& t) { return t->hasTracked(); });
+    trackers_.push_back(std::make_unique<ADSClickTracker>());
+    trackers_.back()->trackURL(url);
 }
 
 void ADSWebViewDelegate::processTouchSignals(const platform::Dictionary& parameters)

@@ -41,7 +41,8 @@ public:
     static std::optional<std::string> orientationScript(int orientation);
 
     // Pings the URL; with signals, a click signal for its "ai" value is
-    // appended as a bare query component first.
+    // appended as a bare query component first. Pings run side by side: a
+    // new one never cuts short one still under way.
     void trackURLString(const std::string& urlString, bool appendSpamSignals);
     void processTouchSignals(const platform::Dictionary& parameters);
     void processCanOpenURLs(const std::vector<std::string>& urls, platform::WebView& webView);
@@ -57,7 +58,8 @@ public:
     void setOpeningWebView(platform::WebView* webView) { openingWebView_ = webView; }
 
     ADSOpener& opener() { return *opener_; }
-    ADSClickTracker* tracker() const { return tracker_.get(); }
+    // Pings started and not yet found finished.
+    size_t trackerCount() const { return trackers_.size(); }
 
 protected:
     // A message URL: handled here or forwarded; never loaded.
@@ -65,7 +67,7 @@ protected:
 
 private:
     std::unique_ptr<ADSOpener> opener_;
-    std::unique_ptr<ADSClickTracker> tracker_;
+    std::vector<std::unique_ptr<ADSClickTracker>> trackers_;
     platform::ViewController* viewController_ = nullptr;
     platform::WebView* openingWebView_ = nullptr;
     // Answers of script run elsewhere check it: they may come after this delegate is gone.

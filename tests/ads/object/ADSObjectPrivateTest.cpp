@@ -4,6 +4,7 @@
 // refresh and its suspension, tracking pings, and the page's embedding.
 #include "ads/support/BannerFixture.h"
 #include "Network/ADSNetworkChecker.h"
+#include "Utility/ADSMacros.h"
 #include "Utility/ADSNetworkUtilities.h"
 #include "ViewController/ADSViewController.h"
 #include "json/ADS_KVJSON.h"
@@ -118,6 +119,7 @@ TEST_F(ADSObjectPrivateTest, EveryFailureEndsInItsStateWithItsCode)
     // The core script cannot be had and there is no older copy: state 2.
     setenv("TOLVANE_ADS_STATIC_URL", closed.c_str(), 1);
     makeBanner();
+    delegate.errors.clear();
     platform::UserDefaults::standard().removeObject("ads_stats_ADSObjectPrivate");
     ADSCachedFile(nullptr, *platform::Url::fromString(closed + "/ads/sdk-core-v40.js")).invalidate();
     banner->loadRequest(requestFor("loadAdURL").get());

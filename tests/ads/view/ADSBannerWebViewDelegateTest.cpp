@@ -3,6 +3,7 @@
 // before that the common dispatch decides, and a failed page fails the ad.
 #include "ads/support/BannerFixture.h"
 #include "View/ADSBannerWebViewDelegate.h"
+#include "platform/ui/Window.h"
 
 namespace {
 
@@ -10,6 +11,9 @@ class ADSBannerWebViewDelegateTest : public BannerFixture { };
 
 TEST_F(ADSBannerWebViewDelegateTest, AClickOnTheShownAdPingsClickTrackersAndLeavesTheBannerAlone)
 {
+    platform::Window window;
+    window.makeKeyAndVisible();
+    window.addSubview(*banner);
     banner->loadRequest(requestFor("loadAdURL").get());
     ASSERT_TRUE(waitUntilSettled());
     ASSERT_EQ(object().state(), ADSObjectPrivate::AdShown);
