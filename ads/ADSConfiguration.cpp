@@ -3,6 +3,7 @@
 #include "platform/Console.h"
 #include "platform/Url.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
 #include <set>
@@ -51,4 +52,24 @@ std::string ADSConfiguration::staticServerURL()
     if (std::optional<platform::Url> url = override(kADSStaticURLVariable))
         return origin(url->absoluteString());
     return origin(TOLVANE_ADS_STATIC_URL_DEFAULT);
+}
+
+bool ADSConfiguration::isValidAdUnitID(std::string_view id)
+{
+    return id.size() == 15
+        && std::all_of(id.begin(), id.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+// A malformed identifier is still sent: the ad server's refusal (HTTP 400)
+// then says the same on the console at every load.
+std::string ADSConfiguration::adUnitID()
+{
+    static const bool checked = [] {
+        if (!isValidAdUnitID(TOLVANE_AD_UNIT_ID))
+            platform::Console::log(std::string("<Ads> The ad unit identifier \"") + TOLVANE_AD_UNIT_ID
+                + "\" is not 15 lowercase hexadecimal characters");
+        return true;
+    }();
+    (void)checked;
+    return TOLVANE_AD_UNIT_ID;
 }

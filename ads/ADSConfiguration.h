@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Domain of the errors the ad library reports to its delegates.
 inline constexpr const char* kADSErrorDomain = "org.tolvane.ads.AdsSDK";
@@ -38,6 +39,11 @@ inline constexpr const char* kADSStaticURLVariable = "TOLVANE_ADS_STATIC_URL";
 
 class ADSConfiguration {
 public:
+    // The application's ad unit: 15 lowercase hexadecimal characters, set
+    // when the program is built.
+    static std::string adUnitID();
+    static bool isValidAdUnitID(std::string_view id);
+
     // The ad server's base URL: the origin the core script runs with. The
     // environment's value when it is an http(s) URL, else the build's.
     static std::string adServerBaseURL();
