@@ -346,7 +346,7 @@ public:
         });
     }
 
-    // Asking for it starts the engine: only a load, which starts it anyway, does.
+    // The engine's own agent. Only loads ask for it, and they start the engine anyway.
     std::string userAgent() const
     {
         return qtui::toStdString(WebEngine::profile()->httpUserAgent());
