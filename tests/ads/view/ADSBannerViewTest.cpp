@@ -16,7 +16,7 @@ TEST_F(ADSBannerViewTest, WithoutARootViewControllerTheLoadIsAnInvalidRequest)
     EXPECT_EQ(platform::Console::takeLines(),
         (std::vector<std::string> { "<Ads> Must set the rootViewController property of ADSBannerView before calling loadRequest:" }));
     pumpFor(0.3);
-    EXPECT_EQ(scriptFetches(), 0u);
+    EXPECT_EQ(hits("core"), 0);
     EXPECT_TRUE(banner->webView().isHidden());
     EXPECT_EQ(banner->webView().superview(), banner.get());
     EXPECT_EQ(banner->webView().frame(), (platform::Rect { 0, 0, 320, 50 }));
@@ -27,7 +27,7 @@ TEST_F(ADSBannerViewTest, TheDelegateMayReleaseTheBannerWhenTheAdArrives)
     const size_t objects = ADSPrivateUtilities::count();
     std::weak_ptr<ADSObjectPrivate> watch = object().shared_from_this();
     delegate.onReceive = [&] { banner.reset(); };
-    banner->loadRequest(requestFor("loadAdURL").get());
+    load();
     ASSERT_TRUE(pumpUntil([&] { return delegate.received == 1; }));
     EXPECT_EQ(ADSPrivateUtilities::count(), objects - 1);
     platform::RunLoop::main().runPending();
@@ -39,15 +39,14 @@ TEST_F(ADSBannerViewTest, TheDelegateMayReleaseTheBannerWhenTheAdArrives)
 TEST_F(ADSBannerViewTest, ABannerDestroyedDuringALoadHearsNothingMore)
 {
     std::weak_ptr<ADSObjectPrivate> watch = object().shared_from_this();
-    banner->loadRequest(requestFor("loadAdURL").get());
-    ASSERT_TRUE(waitForState(ADSObjectPrivate::BuildingAdURL));
+    load();
     ASSERT_TRUE(pumpUntil([&] { return object().hasBuildAdWebView(); }));
     banner.reset();
     pumpFor(1.5);
     EXPECT_TRUE(watch.expired());
     EXPECT_EQ(delegate.received, 0);
     EXPECT_TRUE(delegate.errors.empty());
-    EXPECT_TRUE(adRequests().empty()) << "the script's answer found nobody to act on it";
+    EXPECT_EQ(hits("banner"), 0) << "the script's answer found nobody to act on it";
 }
 
 }
