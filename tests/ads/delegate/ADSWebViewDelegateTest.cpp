@@ -166,16 +166,6 @@ TEST_F(ADSWebViewDelegateTest, AMessageURLNamingNoMessageIsRefusedWithOneConsole
     EXPECT_TRUE(newlyOpened().empty());
 }
 
-// A delegate that also counts finished loads, for waiting on the engine.
-struct CountingDelegate : ADSWebViewDelegate {
-    int finished = 0;
-    void webViewDidFinishLoad(platform::WebView& webView) override
-    {
-        ADSWebViewDelegate::webViewDidFinishLoad(webView);
-        ++finished;
-    }
-};
-
 std::string evaluate(platform::WebView& view, const std::string& script)
 {
     std::optional<std::string> result;
@@ -193,13 +183,13 @@ window.onorientationchange = function () { window.turned = (window.turned || 0) 
 TEST_F(ADSWebViewDelegateTest, PagesHearOrientationOpenableURLsAndTheirOpenersAnswers)
 {
     platform::Application::shared().setStatusBarOrientation(platform::OrientationLandscapeLeft);
-    CountingDelegate bridge;
+    ADSWebViewDelegate bridge;
     platform::WebView page, opener;
     page.setDelegate(&bridge);
     opener.setDelegate(&bridge);
     opener.loadHTMLString("<html><head><script>window.secret = 42;</script></head></html>", server->url("/"));
     page.loadHTMLString(kReceivingPage, server->url("/"));
-    ASSERT_TRUE(pumpUntil([&] { return bridge.finished == 2; }, 30));
+    ASSERT_TRUE(pumpUntil([&] { return !page.isLoading() && !opener.isLoading() && evaluate(page, "typeof window.turned") == "number"; }, 30));
     platform::Application::shared().setStatusBarOrientation(platform::OrientationPortrait);
     EXPECT_EQ(evaluate(page, "window.orientation + ':' + window.turned"), "-90:1");
 
