@@ -4,6 +4,7 @@
 
 #include "RunLoopImpl.h"
 #include "net/NetworkAccess.h"
+#include "ui/WebEngine.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/Paths.h"
@@ -90,6 +91,8 @@ PlatformSession::~PlatformSession()
     // The network layer owns a Qt worker thread: stop it while the
     // application object is still whole, not from inside its destructor.
     releaseNetworkAccess();
+    // Web pages, then the engine's profile, while the application object is whole.
+    WebEngine::release();
     impl_->app.reset();
     if (virtualClock_)
         Clock::install(nullptr);

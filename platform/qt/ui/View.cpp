@@ -281,7 +281,11 @@ void View::setBackgroundColor(Color c)
     impl_->backgroundChanged();
 }
 Color View::backgroundColor() const { return impl_->background; }
-void View::setOpaque(bool o) { impl_->opaque = o; }
+void View::setOpaque(bool o)
+{
+    impl_->opaque = o;
+    impl_->backgroundChanged(); // views that draw through another engine follow it
+}
 bool View::isOpaque() const { return impl_->opaque; }
 
 void View::setClipsToBounds(bool c)

@@ -44,7 +44,13 @@ public:
     // Asked before anything loads, for every navigation: links, forms, script
     // (also while the page is still loading) and our own loads. The request
     // carries the engine's "User-Agent" header. An HTML load reports its base
-    // URL with type Other. Refusing never turns the current load into a failure.
+    // URL with type Other. Refusing never turns the current load into a failure;
+    // but the engine stops parsing a page whose script navigates its main
+    // frame, so such a page ends, reported finished, where its script was
+    // (a hidden frame's navigation leaves the page alone). Script navigations
+    // are type Other; only one following the user's click is LinkClicked.
+    // Frames' navigations are asked about too, as are new windows, which a
+    // web view shows in place.
     virtual bool shouldStartLoadWithRequest(WebView&, const UrlRequest& /*request*/, NavigationType)
     {
         return true;
@@ -57,8 +63,10 @@ public:
 class WebView : public View {
 public:
     // Schemes the engine would not route to the delegate on its own (message
-    // schemes, "mailto", "tel", store schemes). Call before the platform
-    // session starts; navigations to them then reach shouldStartLoadWithRequest.
+    // schemes, store schemes; "mailto" and "tel" are always routed). Call
+    // before the first web view loads: the engine reads them once, when it
+    // starts. Navigations to them then reach shouldStartLoadWithRequest, and
+    // nothing is ever loaded from them.
     static void registerSchemes(const std::vector<std::string>& schemes);
 
     WebView();
@@ -68,8 +76,11 @@ public:
     void setDelegate(WebViewDelegate* delegate); // non-owning
     WebViewDelegate* delegate() const;
 
-    // The engine starts at the first load, not when the view is made.
+    // The engine starts at the first load, not when the view is made. Web
+    // views share one cookie jar and cache, in memory only.
     void loadHTMLString(const std::string& html, const std::optional<std::string>& baseURL);
+    // A "Referer" goes out as the engine's referrer policy allows: cut to its
+    // origin for another origin, dropped from https to http.
     void loadRequest(const UrlRequest& request);
     // Runs script in the page. `done` gets the result as text ("" when the
     // script gives nothing or fails) on a later turn of the main loop; it is

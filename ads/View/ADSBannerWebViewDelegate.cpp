@@ -1,0 +1,65 @@
+#include "View/ADSBannerWebViewDelegate.h"
+
+#include "Delegate/ADSDelegateManager.h"
+#include "platform/RunLoop.h"
+#include "Object/ADSObjectPrivate.h"
+#include "Request/ADSRequestError.h"
+#include "Statistics/ADSStatistics.h"
+#include "Utility/ADSParameterNames.h"
+
+ADSBannerWebViewDelegate::ADSBannerWebViewDelegate(ADSObjectPrivate& owner)
+    : private_(&owner)
+{
+}
+
+bool ADSBannerWebViewDelegate::shouldStartLoadWithRequest(platform::WebView& webView,
+    const platform::UrlRequest& request, platform::NavigationType type)
+{
+    setViewController(private_->rootViewController());
+    opener().setDelegateManager(private_->delegateManager());
+    opener().setViewController(viewController());
+    if (private_->state() != ADSObjectPrivate::AdShown)
+        return ADSWebViewDelegate::shouldStartLoadWithRequest(webView, request, type);
+
+    // The ad is up: whatever the page navigates to is the user's click on it.
+    std::optional<platform::Url> url = platform::Url::fromString(request.url);
+    if (!url)
+        return false;
+    const platform::Url clickURL = ADSStatistics::sharedStatistics().urlForClick(*url);
+    const std::vector<platform::Url> clickTracking = private_->pendingClickURLs();
+    private_->trackURLs(clickTracking);
+    if (!ADSWebViewDelegate::shouldStartLoadWithRequest(webView, request, type))
+        return false;
+    std::optional<platform::UrlRequest> current = webView.request();
+    opener().setReferringURL(current ? platform::Url::fromString(current->url) : std::nullopt);
+    if (clickURL.scheme().rfind("http", 0) == 0) {
+        if (!clickTracking.empty())
+            opener().openWebApp(clickURL, private_->supportedOrientations());
+        else
+            opener().openBrowserToURL(clickURL, private_->supportedOrientations());
+    }
+    return false;
+}
+
+void ADSBannerWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView)
+{
+    ADSWebViewDelegate::webViewDidFinishLoad(webView);
+    if (private_->state() != ADSObjectPrivate::ShowingAd)
+        return;
+    private_->changeState(ADSObjectPrivate::AdShown);
+    private_->webView().setHidden(false);
+    private_->retainForThisTurn();
+    private_->delegateManager()->didReceiveAd();
+    if (private_->isDetached())
+        return;
+    private_->trackURLs(private_->pendingTrackingURLs());
+    ADSStatistics::sharedStatistics().endTimingNamed(kADSParameterPriorRequestLatency);
+}
+
+void ADSBannerWebViewDelegate::didFailLoadWithError(platform::WebView&, const platform::Error&)
+{
+    if (private_->state() == ADSObjectPrivate::AdShown)
+        return;
+    private_->changeState(ADSObjectPrivate::Failed);
+    private_->reportError(ADSRequestError::NetworkError);
+}

@@ -1,0 +1,143 @@
+#include "WebEngine.h"
+
+#include "QtConvert.h"
+#include "platform/Console.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// Our schemes carry messages, not pages: a navigation the delegate let through
+// still has nothing to load, and a subresource (an image with such a source)
+// gets nothing either.
+class RefusingSchemeHandler final : public QWebEngineUrlSchemeHandler {
+public:
+    void requestStarted(QWebEngineUrlRequestJob* job) override { job->fail(QWebEngineUrlRequestJob::RequestDenied); }
+};
+
+// The schemes the engine loads by itself; they need no registration and
+// cannot be given one.
+const QSet<QString>& engineSchemes()
+{
+    static const QSet<QString> schemes {
+        QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("data"), QStringLiteral("about"),
+        QStringLiteral("blob"), QStringLiteral("file"), QStringLiteral("filesystem"), QStringLiteral("javascript"),
+        QStringLiteral("ws"), QStringLiteral("wss"), QStringLiteral("qrc"), QStringLiteral("view-source"),
+        QStringLiteral("chrome"), QStringLiteral("devtools"),
+    };
+    return schemes;
+}
+
+struct EngineState {
+    // Links to these exist on ordinary pages; without a registration the
+    // engine drops them before any delegate could see them.
+    QSet<QString> schemes { QStringLiteral("mailto"), QStringLiteral("tel") };
+    bool schemesSent = false;
+    QWebEngineProfile* profile = nullptr; // owned; deleted at release()
+    std::unique_ptr<RefusingSchemeHandler> handler;
+    std::vector<QPointer<QWidget>> views; // owned until the event loop deletes them
+};
+
+EngineState& state()
+{
+    static EngineState s; // the engine is one per process
+    return s;
+}
+
+bool validSchemeName(const QString& s)
+{
+    if (s.isEmpty() || !s[0].isLetter())
+        return false;
+    for (QChar c : s)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != '+' && c != '-' && c != '.')
+            return false;
+    return true;
+}
+
+// The engine reads its scheme table once, when it starts.
+void sendSchemes()
+{
+    auto& st = state();
+    if (st.schemesSent)
+        return;
+    st.schemesSent = true;
+    for (const QString& name : st.schemes) {
+        QWebEngineUrlScheme scheme(name.toLatin1());
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        QWebEngineUrlScheme::registerScheme(scheme);
+    }
+}
+}
+
+void WebEngine::registerScheme(const std::string& text)
+{
+    QString name = qtui::toQString(text).toLower();
+    if (!validSchemeName(name) || engineSchemes().contains(name))
+        return;
+    auto& st = state();
+    if (st.schemes.contains(name))
+        return;
+    if (st.schemesSent) {
+        Console::log("web view: scheme \"" + text + "\" registered after the web engine started; its navigations will not reach the delegates");
+        return;
+    }
+    st.schemes.insert(name);
+}
+
+bool WebEngine::routesScheme(const QString& scheme)
+{
+    QString s = scheme.toLower();
+    return engineSchemes().contains(s) || state().schemes.contains(s);
+}
+
+bool WebEngine::isStarted() { return state().profile != nullptr; }
+
+QWebEngineProfile* WebEngine::profile()
+{
+    auto& st = state();
+    if (st.profile)
+        return st.profile;
+    sendSchemes();
+    // No storage name: off the record, nothing written to disk.
+    st.profile = new QWebEngineProfile();
+    st.handler = std::make_unique<RefusingSchemeHandler>();
+    for (const QString& name : st.schemes)
+        st.profile->installUrlSchemeHandler(name.toLatin1(), st.handler.get());
+    return st.profile;
+}
+
+void WebEngine::adopt(QWidget* engineView)
+{
+    auto& v = state().views;
+    std::erase_if(v, [](const QPointer<QWidget>& p) { return p.isNull(); });
+    v.emplace_back(engineView);
+}
+
+void WebEngine::release()
+{
+    auto& st = state();
+    // Pages first: the engine warns, and may crash at exit, when a profile
+    // goes before a page that uses it.
+    for (auto& view : st.views)
+        delete view.data();
+    st.views.clear();
+    if (st.profile) {
+        st.profile->removeAllUrlSchemeHandlers();
+        delete st.profile;
+        st.profile = nullptr;
+    }
+    st.handler.reset();
+}
+
+}

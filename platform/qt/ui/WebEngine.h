@@ -1,0 +1,31 @@
+#pragma once
+// The process's one web engine: the off-the-record profile that every web view
+// shares, the schemes whose navigations reach the delegates, and the engine
+// views still alive. Nothing here starts the engine before the first load.
+
+#include <QString>
+#include <string>
+
+class QWebEngineProfile;
+class QWidget;
+
+namespace platform {
+
+class WebEngine {
+public:
+    // Takes effect only before the engine starts; a late scheme is logged.
+    static void registerScheme(const std::string& scheme);
+    // Schemes that navigate without the engine dropping them: its own and ours.
+    static bool routesScheme(const QString& scheme);
+    static bool isStarted();
+    // Starts the engine on first call. Cookies, cache and storage stay in
+    // memory and are shared only among our web views.
+    static QWebEngineProfile* profile();
+    // Engine views outlive their web views until the event loop deletes them;
+    // the ones left are deleted at release(), before the profile they use.
+    static void adopt(QWidget* engineView);
+    // Called by the platform session while the application object is whole.
+    static void release();
+};
+
+}

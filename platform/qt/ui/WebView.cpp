@@ -1,0 +1,731 @@
+#include "platform/ui/WebView.h"
+
+#include "QtConvert.h"
+#include "ViewImpl.h"
+#include "WebEngine.h"
+#include "WebViewPage.h"
+#include "platform/Clock.h"
+#include "platform/RunLoop.h"
+
+#include <QChildEvent>
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QWebEngineHistory>
+#include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <deque>
+
+namespace platform {
+
+namespace {
+
+// The engine's navigation kinds onto ours. The engine has no "form
+// resubmitted" (a reload of a posted page is a reload); its own loads
+// ("typed") and redirects, server or script, are "other".
+constexpr struct {
+    QWebEnginePage::NavigationType engine;
+    NavigationType ours;
+} kNavigationTypes[] = {
+    { QWebEnginePage::NavigationTypeLinkClicked, NavigationType::LinkClicked },
+    { QWebEnginePage::NavigationTypeTyped, NavigationType::Other },
+    { QWebEnginePage::NavigationTypeFormSubmitted, NavigationType::FormSubmitted },
+    { QWebEnginePage::NavigationTypeBackForward, NavigationType::BackForward },
+    { QWebEnginePage::NavigationTypeReload, NavigationType::Reload },
+    { QWebEnginePage::NavigationTypeOther, NavigationType::Other },
+    { QWebEnginePage::NavigationTypeRedirect, NavigationType::Other },
+};
+
+NavigationType navigationType(QWebEnginePage::NavigationType t)
+{
+    for (const auto& entry : kNavigationTypes)
+        if (entry.engine == t)
+            return entry.ours;
+    return NavigationType::Other;
+}
+
+// The engine counts a navigation that script starts (location.href = ...) as
+// a link click. Only one that follows the user's click or key within this
+// long is one.
+constexpr double kGestureSeconds = 1.0;
+
+// The engine turns an HTML string into a data: URL and loads nothing past this
+// length (its URL limit), without telling why.
+constexpr qsizetype kMaxDataUrlBytes = 2 * 1024 * 1024;
+const QByteArray kHtmlDataPrefix = "data:text/html;charset=UTF-8,";
+
+// How many refused URLs are remembered while the engine may still report on them.
+constexpr size_t kRefusedMemory = 16;
+
+std::string urlText(const QUrl& url) { return qtui::toStdString(url.toString(QUrl::FullyEncoded)); }
+
+// Script results as text: strings as they are, numbers as script prints them,
+// objects and arrays as JSON; nothing (undefined, null, a thrown error) as "".
+std::string scriptResultText(const QVariant& v)
+{
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr:
+        return {};
+    case QMetaType::Bool:
+        return v.toBool() ? "true" : "false";
+    case QMetaType::QString:
+        return qtui::toStdString(v.toString());
+    case QMetaType::Double:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong: {
+        double d = v.toDouble();
+        if (std::isnan(d))
+            return "NaN";
+        if (std::isinf(d))
+            return d > 0 ? "Infinity" : "-Infinity";
+        char buf[64];
+        auto r = std::abs(d) < 9007199254740992.0 && d == std::trunc(d)
+            ? std::to_chars(buf, buf + sizeof buf, (long long)d)
+            : std::to_chars(buf, buf + sizeof buf, d);
+        return std::string(buf, r.ptr);
+    }
+    default:
+        break;
+    }
+    QJsonDocument doc = QJsonDocument::fromVariant(v);
+    if (!doc.isNull())
+        return doc.toJson(QJsonDocument::Compact).toStdString();
+    return qtui::toStdString(v.toString());
+}
+
+// The engine's network error numbers onto the connection's error codes; the
+// engine's own number stays in the underlying error.
+long urlErrorCode(const QWebEngineLoadingInfo& info)
+{
+    if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain)
+        return URLErrorSecureConnectionFailed;
+    switch (info.errorCode()) {
+    case -3: // aborted
+        return URLErrorCancelled;
+    case -7: case -118: // timed out, connection timed out
+        return URLErrorTimedOut;
+    case -100: case -101: case -21: // closed, reset, network changed
+        return URLErrorNetworkConnectionLost;
+    case -102: case -104: case -106: case -109: // refused, failed, disconnected, unreachable
+        return URLErrorCannotConnectToHost;
+    case -105: case -137: // name not resolved
+        return URLErrorCannotFindHost;
+    case -300: // invalid URL
+        return URLErrorBadURL;
+    case -301: case -302: case -312: // disallowed or unknown scheme, unsafe port
+        return URLErrorUnsupportedURL;
+    case -310:
+        return URLErrorHTTPTooManyRedirects;
+    default:
+        return URLErrorUnknown;
+    }
+}
+
+Error loadError(const QWebEngineLoadingInfo& info)
+{
+    std::string engineText = qtui::toStdString(info.errorString());
+    auto underlying = std::make_shared<const Error>("QtWebEngine.net", long(info.errorCode()), engineText);
+    std::string message = "The page could not be loaded (" + urlText(info.url()) + ", engine error "
+        + std::to_string(info.errorCode()) + ").";
+    return Error(kURLErrorDomain, urlErrorCode(info), message, underlying);
+}
+
+class WebViewImpl;
+
+// Notes the user's clicks and keys on the engine's widgets.
+class GestureWatcher final : public QObject {
+public:
+    explicit GestureWatcher(double* lastGesture) : lastGesture_(lastGesture) { }
+    void watch(QObject* o)
+    {
+        o->installEventFilter(this);
+        for (QObject* child : o->children())
+            if (child->isWidgetType())
+                watch(child);
+    }
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonRelease:
+        case QEvent::TouchEnd:
+            *lastGesture_ = Clock::shared().monotonic();
+            break;
+        case QEvent::KeyPress: {
+            int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)
+                *lastGesture_ = Clock::shared().monotonic();
+            break;
+        }
+        case QEvent::ChildAdded: {
+            QObject* child = static_cast<QChildEvent*>(e)->child();
+            if (child && child->isWidgetType() && o->isWidgetType())
+                watch(child);
+            break;
+        }
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    double* lastGesture_; // non-owning: a field of the web view's implementation
+};
+
+class WebViewImpl final : public View::Impl, public WebViewPage::Owner {
+public:
+    WebViewImpl() : View::Impl(new BaseWidget) { }
+    ~WebViewImpl() override
+    {
+        *alive = false;
+        if (page)
+            page->detach();
+        if (engineView) {
+            // The engine may be inside one of this page's calls right now (a
+            // delegate that drops its web view from a callback): let the event
+            // loop delete it.
+            connections.reset();
+            engineView->hide();
+            engineView->setParent(nullptr);
+            engineView->deleteLater();
+        }
+        releaseWidget();
+    }
+
+    WebView* view() const { return static_cast<WebView*>(self); }
+
+    // ---- the engine, made at the first load
+
+    void ensureEngine()
+    {
+        if (engineView)
+            return;
+        QWebEngineProfile* profile = WebEngine::profile();
+        engineView = new QWebEngineView(widget);
+        page = new WebViewPage(profile, this, engineView);
+        QWebEngineSettings* s = page->settings();
+        s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, mediaRequiresUserAction);
+        s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+        applyBackground();
+        engineView->setPage(page);
+        engineView->setGeometry(0, 0, std::max(0, int(std::lround(frame.width))), std::max(0, int(std::lround(frame.height))));
+        engineView->show();
+        gestures = std::make_unique<GestureWatcher>(&lastGesture);
+        gestures->watch(engineView);
+        WebEngine::adopt(engineView);
+
+        connections = std::make_unique<QObject>();
+        QObject* ctx = connections.get();
+        QObject::connect(page, &QWebEnginePage::loadingChanged, ctx,
+            [this](const QWebEngineLoadingInfo& info) { loadingChanged(info); });
+        QObject::connect(page, &QWebEnginePage::urlChanged, ctx, [this](const QUrl& url) { urlChanged(url); });
+        QObject::connect(page, &QWebEnginePage::contentsSizeChanged, ctx, [this](const QSizeF&) { applyScaling(); });
+        QObject::connect(page, &QWebEnginePage::renderProcessTerminated, ctx,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    rendererGone();
+            });
+    }
+
+    void applyBackground()
+    {
+        if (!page)
+            return;
+        QColor c = qtui::toQColor(background);
+        if (opaque)
+            c = background.alpha > 0 ? QColor(c.red(), c.green(), c.blue()) : QColor(Qt::white);
+        page->setBackgroundColor(c);
+    }
+
+    void backgroundChanged() override
+    {
+        View::Impl::backgroundChanged();
+        applyBackground();
+    }
+
+    void frameChanged() override
+    {
+        if (!engineView)
+            return;
+        engineView->setGeometry(0, 0, std::max(0, int(std::lround(frame.width))), std::max(0, int(std::lround(frame.height))));
+        applyScaling();
+    }
+
+    // Fits a page wider than the view by zooming out, no further than the
+    // engine allows; never zooms in.
+    void applyScaling()
+    {
+        if (!page)
+            return;
+        double zoom = 1.0;
+        double width = page->contentsSize().width() / page->zoomFactor();
+        if (scalesPageToFit && width > 0 && frame.width > 0)
+            zoom = std::clamp(double(frame.width) / width, 0.25, 1.0);
+        if (std::abs(zoom - page->zoomFactor()) > 0.005)
+            page->setZoomFactor(zoom);
+    }
+
+    // ---- loads started here
+
+    void loadHTML(const std::string& html, const std::optional<std::string>& baseURL)
+    {
+        QByteArray data = QByteArray::fromRawData(html.data(), qsizetype(html.size()));
+        QUrl base = baseURL ? QUrl(qtui::toQString(*baseURL)) : QUrl();
+        // Escaping triples a byte at most: only a long text needs measuring.
+        if (kHtmlDataPrefix.size() + 3 * data.size() > kMaxDataUrlBytes
+            && kHtmlDataPrefix.size() + data.toPercentEncoding().size() > kMaxDataUrlBytes) {
+            UrlRequest request;
+            request.url = base.isEmpty() ? "about:blank" : urlText(base);
+            failWithoutEngine(request, Error(kURLErrorDomain, URLErrorDataLengthExceedsMaximum,
+                "The HTML is too long for the web view (" + std::to_string(html.size()) + " bytes)."));
+            return;
+        }
+        ensureEngine();
+        pendingHtmlBase = base;
+        pending = Pending::Html;
+        ownLoadPending = true;
+        page->setHtml(QString::fromUtf8(data), base);
+    }
+
+    void load(const UrlRequest& request)
+    {
+        QUrl url(qtui::toQString(request.url), QUrl::StrictMode);
+        if (request.url.empty() || !url.isValid() || url.scheme().isEmpty()) {
+            failWithoutEngine(request, Error(kURLErrorDomain, URLErrorBadURL, "Not a URL: \"" + request.url + "\"."));
+            return;
+        }
+        ensureEngine();
+        QWebEngineHttpRequest engineRequest(url);
+        for (const auto& [name, value] : request.headers) {
+            QByteArray n = QByteArray::fromStdString(name);
+            if (n.compare("Referer", Qt::CaseInsensitive) == 0)
+                page->setReferrerForNextLoad(url, qtui::toQString(value));
+            else
+                engineRequest.setHeader(n, QByteArray::fromStdString(value));
+        }
+        pendingRequest = request;
+        pending = Pending::Request;
+        ownLoadPending = true;
+        page->load(engineRequest);
+    }
+
+    // A load the engine cannot make (it would drop it without a word): the
+    // delegate hears of it like any other failed load, on a later turn.
+    void failWithoutEngine(UrlRequest request, Error error)
+    {
+        ownLoadPending = true;
+        std::weak_ptr<bool> token = alive;
+        RunLoop::main().post([this, token, request = std::move(request), error = std::move(error)]() mutable {
+            auto gone = [&token] { return token.expired() || !*token.lock(); };
+            if (gone())
+                return;
+            ownLoadPending = false;
+            if (!request.header("User-Agent"))
+                request.setHeader("User-Agent", userAgent());
+            if (delegate && !delegate->shouldStartLoadWithRequest(*view(), request, NavigationType::Other))
+                return;
+            if (gone() || !delegate)
+                return;
+            delegate->webViewDidStartLoad(*view());
+            if (!gone() && delegate)
+                delegate->didFailLoadWithError(*view(), error);
+        });
+    }
+
+    // The engine's own agent. Only loads ask for it, and they start the engine anyway.
+    std::string userAgent() const
+    {
+        return qtui::toStdString(WebEngine::profile()->httpUserAgent());
+    }
+
+    // ---- navigations
+
+    bool acceptNavigation(const QUrl& url, QWebEnginePage::NavigationType engineType, bool isMainFrame) override
+    {
+        UrlRequest request;
+        NavigationType type = navigationType(engineType);
+        bool ownLoad = false;
+        if (isMainFrame && !approvedUrl.isEmpty() && url == approvedUrl) {
+            // Asked already, as the page's request for a new window.
+            approvedUrl.clear();
+            request.url = urlText(url);
+            request.setHeader("User-Agent", userAgent());
+            current = request;
+            return true;
+        }
+        if (isMainFrame && engineType == QWebEnginePage::NavigationTypeTyped && pending == Pending::Html
+            && url.scheme() == QLatin1String("data")) {
+            // Our own HTML load: the delegate sees the base URL it was given.
+            request.url = pendingHtmlBase.isEmpty() ? "about:blank" : urlText(pendingHtmlBase);
+            ownLoad = true;
+        } else if (isMainFrame && engineType == QWebEnginePage::NavigationTypeTyped && pending == Pending::Request) {
+            request = pendingRequest;
+            request.url = urlText(url);
+            ownLoad = true;
+        } else {
+            request.url = urlText(url);
+            if (type == NavigationType::LinkClicked && !takeGesture())
+                type = NavigationType::Other;
+        }
+        if (ownLoad)
+            pending = Pending::None;
+        if (!request.header("User-Agent"))
+            request.setHeader("User-Agent", userAgent());
+
+        bool allowed = true;
+        if (delegate) {
+            std::weak_ptr<bool> token = alive;
+            allowed = delegate->shouldStartLoadWithRequest(*view(), request, type);
+            if (token.expired() || !*token.lock())
+                return false; // the delegate let the web view go
+        }
+        if (!allowed) {
+            if (ownLoad)
+                ownLoadPending = false;
+            rememberRefused(url);
+            return false;
+        }
+        // Allowed now, so the engine's reports on it are about a real load.
+        std::erase(refused, url);
+        if (isMainFrame) {
+            current = request;
+            if (started)
+                loadUrls.push_back(url);
+        }
+        return true;
+    }
+
+    void newWindowNavigation(const QUrl& url, QWebEnginePage::NavigationType engineType) override
+    {
+        NavigationType type = navigationType(engineType);
+        if (type == NavigationType::LinkClicked && !takeGesture())
+            type = NavigationType::Other;
+        UrlRequest request;
+        request.url = urlText(url);
+        request.setHeader("User-Agent", userAgent());
+        std::weak_ptr<bool> token = alive;
+        bool allowed = !delegate || delegate->shouldStartLoadWithRequest(*view(), request, type);
+        if (token.expired() || !*token.lock() || !allowed)
+            return;
+        // A web view has one page: the new window's page is shown in place.
+        approvedUrl = url;
+        page->load(url);
+    }
+
+    bool takeGesture()
+    {
+        bool recent = lastGesture >= 0 && Clock::shared().monotonic() - lastGesture <= kGestureSeconds;
+        lastGesture = -1;
+        return recent;
+    }
+
+    void rememberRefused(const QUrl& url)
+    {
+        refused.push_back(url);
+        while (refused.size() > kRefusedMemory)
+            refused.pop_front();
+    }
+
+    bool isRefused(const QUrl& url, bool forget)
+    {
+        auto it = std::find(refused.begin(), refused.end(), url);
+        if (it == refused.end())
+            return false;
+        if (forget)
+            refused.erase(it);
+        return true;
+    }
+
+    // ---- the engine's account of loads
+
+    void loadingChanged(const QWebEngineLoadingInfo& info)
+    {
+        const QUrl url = info.url();
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            // The engine announces even a navigation it was told not to make,
+            // and one to a scheme it drops.
+            if (isRefused(url, false) || !WebEngine::routesScheme(url.scheme()))
+                return;
+            started = true;
+            ownLoadPending = false;
+            loadUrls.assign(1, url);
+            if (delegate)
+                delegate->webViewDidStartLoad(*view());
+            return;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            if (!started)
+                return;
+            started = false;
+            applyScaling();
+            if (delegate)
+                delegate->webViewDidFinishLoad(*view());
+            return;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+        case QWebEngineLoadingInfo::LoadFailedStatus: {
+            bool ours = std::find(loadUrls.begin(), loadUrls.end(), url) != loadUrls.end();
+            // A navigation we refused, or one to a scheme the engine drops,
+            // ends the current load too: that is the end of the page's load,
+            // not its failure.
+            bool refusedEnd = isRefused(url, true) || !WebEngine::routesScheme(url.scheme());
+            if (!started)
+                return;
+            if (refusedEnd) {
+                started = false;
+                if (delegate)
+                    delegate->webViewDidFinishLoad(*view());
+                return;
+            }
+            if (!ours)
+                return; // an earlier navigation that this load replaced
+            started = false;
+            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+                // The server answered with an error status and its page is
+                // shown: a page like any other, as on the handheld.
+                applyScaling();
+                if (delegate)
+                    delegate->webViewDidFinishLoad(*view());
+                return;
+            }
+            if (delegate)
+                delegate->didFailLoadWithError(*view(), loadError(info));
+            return;
+        }
+        }
+    }
+
+    void urlChanged(const QUrl& url)
+    {
+        if (url.isEmpty() || url.scheme() == QLatin1String("data"))
+            return;
+        if (started)
+            loadUrls.push_back(url);
+        if (current && current->url == urlText(url))
+            return;
+        UrlRequest request;
+        request.url = urlText(url);
+        request.setHeader("User-Agent", userAgent());
+        current = request;
+    }
+
+    void rendererGone()
+    {
+        started = false;
+        ownLoadPending = false;
+        if (delegate)
+            delegate->didFailLoadWithError(*view(),
+                Error(kURLErrorDomain, URLErrorUnknown, "The web page's renderer process ended."));
+    }
+
+    // ---- script
+
+    void evaluate(const std::string& script, std::function<void(const std::string&)> done)
+    {
+        std::weak_ptr<bool> token = alive;
+        if (!page) {
+            // Nothing is loaded, so nothing can answer; the engine stays asleep.
+            if (done)
+                RunLoop::main().post([token, done = std::move(done)] {
+                    if (!token.expired() && *token.lock())
+                        done({});
+                });
+            return;
+        }
+        page->runJavaScript(qtui::toQString(script), [token, done = std::move(done)](const QVariant& result) {
+            // The engine also answers, empty, for a page being deleted.
+            if (!done || token.expired() || !*token.lock())
+                return;
+            done(scriptResultText(result));
+        });
+    }
+
+    void clickFirstLink(std::function<void(bool)> done)
+    {
+        std::weak_ptr<bool> token = alive;
+        auto answer = [token, done](bool clicked) {
+            if (done && !token.expired() && *token.lock())
+                done(clicked);
+        };
+        if (!page || !engineView || !engineView->isVisible()) {
+            RunLoop::main().post([answer] { answer(false); });
+            return;
+        }
+        // The link's centre in the viewport, after scrolling it into view.
+        static const QString kFindLink = QStringLiteral(
+            "(function(){var a=document.querySelector('a[href],area[href]');if(!a)return null;"
+            "a.scrollIntoView({block:'center',inline:'center'});"
+            "var r=a.getClientRects()[0]||a.getBoundingClientRect();"
+            "return [r.left+r.width/2,r.top+r.height/2];})()");
+        page->runJavaScript(kFindLink, [this, token, answer](const QVariant& result) {
+            if (token.expired() || !*token.lock())
+                return;
+            QVariantList xy = result.toList();
+            if (xy.size() != 2 || !engineView) {
+                answer(false);
+                return;
+            }
+            QPointF point(xy[0].toDouble() * page->zoomFactor(), xy[1].toDouble() * page->zoomFactor());
+            QWidget* target = engineView->focusProxy() ? engineView->focusProxy() : engineView;
+            if (!QRectF(engineView->rect()).contains(point)) {
+                answer(false);
+                return;
+            }
+            QPointF local = target->mapFrom(engineView, point);
+            QPointF global = target->mapToGlobal(local);
+            QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+            QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+            QPointer<QWidget> guard = target;
+            for (QMouseEvent* e : { &move, &press, &release })
+                if (guard)
+                    QCoreApplication::sendEvent(guard, e);
+            answer(true);
+        });
+    }
+
+    // ---- state
+
+    WebViewDelegate* delegate = nullptr; // non-owning
+    // Made at the first load. The view is a child of widget, the page of the
+    // view; both may go first, when the session ends.
+    QPointer<QWebEngineView> engineView;
+    QPointer<WebViewPage> page;
+    std::unique_ptr<GestureWatcher> gestures;
+    std::unique_ptr<QObject> connections; // context of our slots on the page: dropping it disconnects them
+    // Goes false first thing in the destructor; callbacks that outlive the
+    // web view check it.
+    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+
+    enum class Pending { None, Html, Request } pending = Pending::None;
+    QUrl pendingHtmlBase;
+    UrlRequest pendingRequest;
+    bool ownLoadPending = false; // asked for, the engine not yet started on it
+    bool started = false;        // the delegate heard did-start and not yet its end
+    std::vector<QUrl> loadUrls;  // the URLs the current load went through
+    std::deque<QUrl> refused;
+    QUrl approvedUrl;
+    double lastGesture = -1;
+    std::optional<UrlRequest> current;
+
+    bool scalesPageToFit = false;
+    bool inlineMediaPlayback = false;
+    bool mediaRequiresUserAction = true;
+    unsigned dataDetectors = DataDetectorTypePhoneNumber;
+};
+
+WebViewImpl& wimpl(const WebView& w) { return static_cast<WebViewImpl&>(w.impl()); }
+}
+
+void WebView::registerSchemes(const std::vector<std::string>& schemes)
+{
+    for (const auto& s : schemes)
+        WebEngine::registerScheme(s);
+}
+
+WebView::WebView() : WebView(Rect {}) { }
+
+WebView::WebView(Rect frame) : View(std::make_unique<WebViewImpl>())
+{
+    setBackgroundColor(Color::white());
+    setFrame(frame);
+}
+
+WebView::~WebView() = default;
+
+void WebView::setDelegate(WebViewDelegate* delegate) { wimpl(*this).delegate = delegate; }
+WebViewDelegate* WebView::delegate() const { return wimpl(*this).delegate; }
+
+void WebView::loadHTMLString(const std::string& html, const std::optional<std::string>& baseURL)
+{
+    wimpl(*this).loadHTML(html, baseURL);
+}
+
+void WebView::loadRequest(const UrlRequest& request) { wimpl(*this).load(request); }
+
+void WebView::stringByEvaluatingJavaScriptFromString(const std::string& script, std::function<void(const std::string&)> done)
+{
+    wimpl(*this).evaluate(script, std::move(done));
+}
+
+void WebView::goBack()
+{
+    if (WebViewPage* page = wimpl(*this).page)
+        page->triggerAction(QWebEnginePage::Back);
+}
+
+void WebView::goForward()
+{
+    if (WebViewPage* page = wimpl(*this).page)
+        page->triggerAction(QWebEnginePage::Forward);
+}
+
+void WebView::reload()
+{
+    if (WebViewPage* page = wimpl(*this).page)
+        page->triggerAction(QWebEnginePage::Reload);
+}
+
+void WebView::stopLoading()
+{
+    auto& w = wimpl(*this);
+    w.pending = WebViewImpl::Pending::None;
+    w.ownLoadPending = false;
+    if (w.page)
+        w.page->triggerAction(QWebEnginePage::Stop);
+}
+
+bool WebView::canGoBack() const
+{
+    WebViewPage* page = wimpl(*this).page;
+    return page && page->history()->canGoBack();
+}
+
+bool WebView::canGoForward() const
+{
+    WebViewPage* page = wimpl(*this).page;
+    return page && page->history()->canGoForward();
+}
+
+bool WebView::isLoading() const { return wimpl(*this).started || wimpl(*this).ownLoadPending; }
+
+std::optional<UrlRequest> WebView::request() const { return wimpl(*this).current; }
+
+void WebView::setScalesPageToFit(bool on)
+{
+    wimpl(*this).scalesPageToFit = on;
+    wimpl(*this).applyScaling();
+}
+bool WebView::scalesPageToFit() const { return wimpl(*this).scalesPageToFit; }
+
+// The desktop engine always plays media in the page; the flag is kept for callers.
+void WebView::setAllowsInlineMediaPlayback(bool on) { wimpl(*this).inlineMediaPlayback = on; }
+bool WebView::allowsInlineMediaPlayback() const { return wimpl(*this).inlineMediaPlayback; }
+
+void WebView::setMediaPlaybackRequiresUserAction(bool on)
+{
+    wimpl(*this).mediaRequiresUserAction = on;
+    if (WebViewPage* page = wimpl(*this).page)
+        page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, on);
+}
+bool WebView::mediaPlaybackRequiresUserAction() const { return wimpl(*this).mediaRequiresUserAction; }
+
+void WebView::setDataDetectorTypes(unsigned types) { wimpl(*this).dataDetectors = types; }
+unsigned WebView::dataDetectorTypes() const { return wimpl(*this).dataDetectors; }
+
+void WebView::simulateClickOnFirstLink(std::function<void(bool)> done) { wimpl(*this).clickFirstLink(std::move(done)); }
+
+}

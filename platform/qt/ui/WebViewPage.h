@@ -1,0 +1,54 @@
+#pragma once
+// The engine page behind one web view: hands every navigation, new-window
+// requests included, to its owner before anything loads, and keeps the page's
+// dialogs, file pickers and permission prompts off the screen. It does not
+// follow loads; its owner does.
+
+#include <QPointer>
+#include <QUrl>
+#include <QWebEnginePage>
+#include <memory>
+
+class QWebEngineUrlRequestInterceptor;
+
+namespace platform {
+
+class WebViewPage final : public QWebEnginePage {
+public:
+    class Owner {
+    public:
+        // Answers whether the engine may go on; the owner may be gone afterwards.
+        virtual bool acceptNavigation(const QUrl& url, NavigationType type, bool isMainFrame) = 0;
+        // The page asked for a new window showing `url`.
+        virtual void newWindowNavigation(const QUrl& url, NavigationType type) = 0;
+
+    protected:
+        ~Owner() = default;
+    };
+
+    WebViewPage(QWebEngineProfile* profile, Owner* owner, QObject* parent);
+    ~WebViewPage() override;
+
+    // The owner is going: every later navigation is refused.
+    void detach() { owner_ = nullptr; }
+    // The next top-level request for `url` carries this "Referer".
+    void setReferrerForNextLoad(const QUrl& url, const QString& referrer);
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
+    QWebEnginePage* createWindow(WebWindowType type) override;
+    void javaScriptAlert(const QUrl& origin, const QString& message) override;
+    bool javaScriptConfirm(const QUrl& origin, const QString& message) override;
+    bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue, QString* result) override;
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList& oldFiles, const QStringList& acceptedMimeTypes) override;
+
+private:
+    // A page made for a new window only forwards its first real navigation.
+    WebViewPage(QWebEngineProfile* profile, WebViewPage* opener);
+
+    Owner* owner_ = nullptr; // non-owning
+    QPointer<WebViewPage> opener_;
+    std::unique_ptr<QWebEngineUrlRequestInterceptor> interceptor_;
+};
+
+}
