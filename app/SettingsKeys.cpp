@@ -89,23 +89,12 @@ std::optional<platform::Value> SettingsKeys::parseValue(const Key& key, std::str
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     bool whole = !digits.empty() && ec == std::errc() && end == digits.data() + digits.size()
         && (digits.front() != '-' || text.front() != '+');
-    if (!whole || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) {
-        setReason(reason, std::string(key.name) + " takes a whole number from -2147483648 to 2147483647, not \"" + std::string(text) + "\"");
+    if (!whole || v < key.minimum || v > key.maximum) {
+        setReason(reason, std::string(key.name) + " takes a whole number from " + std::to_string(key.minimum) + " to "
+                + std::to_string(key.maximum) + ", not \"" + std::string(text) + "\"");
         return std::nullopt;
     }
     return platform::Value(v);
-}
-
-bool SettingsKeys::isPlayerChoice(const Key& key, const platform::Value& value, std::string* reason)
-{
-    if (key.kind != Kind::Integer || (value.asInt64() >= key.minimum && value.asInt64() <= key.maximum))
-        return true;
-    if (key.maximum == std::numeric_limits<int32_t>::max())
-        setReason(reason, std::string(key.name) + " must be " + std::to_string(key.minimum) + " or more");
-    else
-        setReason(reason, std::string(key.name) + " must be from " + std::to_string(key.minimum) + " to "
-                + std::to_string(key.maximum));
-    return false;
 }
 
 std::optional<std::pair<const SettingsKeys::Key*, platform::Value>> SettingsKeys::parseAssignment(std::string_view text, std::string* reason)

@@ -41,14 +41,11 @@ public:
     static int64_t integerValue(const platform::UserDefaults& store, std::string_view name);
 
     // Booleans: YES/NO, true/false, 1/0 (any case), stored as booleans.
-    // Integers: optionally signed decimal digits within the 32-bit range.
-    // Nothing, with a reason, for anything else.
+    // Integers: optionally signed decimal digits within the key's range, the
+    // values a player may choose. Nothing, with a reason naming that range,
+    // for anything else. --set, the settings command of scripts and the
+    // settings window all accept exactly these.
     static std::optional<platform::Value> parseValue(const Key& key, std::string_view text, std::string* reason = nullptr);
-
-    // The values a player may choose on the command line or in the settings
-    // window: an integer within its key's range. Scripts may store anything
-    // parseValue accepts, as a damaged or hand-edited store could hold it.
-    static bool isPlayerChoice(const Key& key, const platform::Value& value, std::string* reason = nullptr);
 
     // Parses "KEY=VALUE"; nothing, with a reason, for an unknown key or a bad value.
     static std::optional<std::pair<const Key*, platform::Value>> parseAssignment(std::string_view text, std::string* reason = nullptr);

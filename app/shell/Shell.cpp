@@ -137,8 +137,6 @@ int Shell::applyAssignments(const std::vector<std::string>& assignments, std::os
     for (const auto& text : assignments) {
         std::string reason;
         auto assignment = SettingsKeys::parseAssignment(text, &reason);
-        if (assignment && !SettingsKeys::isPlayerChoice(*assignment->first, assignment->second, &reason))
-            assignment.reset();
         if (!assignment) {
             err << "tolvane: --set " << text << ": " << reason << std::endl;
             return 2;

@@ -12,6 +12,8 @@
 #include "platform/ui/Application.h"
 
 #include <QApplication>
+#include <optional>
+#include <string>
 
 #include <cstdlib>
 #include <cstring>
@@ -48,18 +50,27 @@ std::string homeFromArguments(int argc, char** argv)
 
 struct PlatformSession::Impl {
     std::unique_ptr<QApplication> app;
+    // The toolkit's platform as the process had it before this session chose
+    // one: a later session of another kind (a window after a headless
+    // --set) must find the desktop's choice again, not ours.
+    std::optional<std::string> previousPlatform;
+    bool choseOffscreen = false;
 };
 
 PlatformSession::PlatformSession(int& argc, char** argv, PlatformOptions options)
     : options_(std::move(options)), impl_(std::make_unique<Impl>())
 {
     currentSession = this;
+    if (const char* qpa = std::getenv("QT_QPA_PLATFORM"))
+        impl_->previousPlatform = qpa;
     if (options_.headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        impl_->choseOffscreen = true;
     } else if (!displayAvailable()) {
         // Without a display Qt would abort; running offscreen keeps the
         // program (and its saved game) alive instead.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        impl_->choseOffscreen = true;
         Console::log("no display available; running offscreen");
     }
 
@@ -94,6 +105,12 @@ PlatformSession::~PlatformSession()
     // Web pages, then the engine's profile, while the application object is whole.
     WebEngine::release();
     impl_->app.reset();
+    if (impl_->choseOffscreen) {
+        if (impl_->previousPlatform)
+            setenv("QT_QPA_PLATFORM", impl_->previousPlatform->c_str(), 1);
+        else
+            unsetenv("QT_QPA_PLATFORM");
+    }
     if (virtualClock_)
         Clock::install(nullptr);
     if (currentSession == this)

@@ -52,6 +52,20 @@ for bad in "colour=red" "numPlayers=abc" "numPlayers=1" "numPlayers=13" "is5hp=m
 done
 cmp -s "$PREFS" "$WORK/prefs.before" || fail "a refused --set changed the store"
 
+# A script's settings command refuses what --set refuses, in the same words,
+# and the words give the range the counter really uses.
+for bad in "numPlayers=13" "diceFaceType=0" "numPlayers=-2147483648"; do
+    expect_rc 2 "--set $bad" "$TOLVANE" --home "$H" --set "$bad"
+    set_says="$(sed -n "s/^tolvane: --set $bad: //p" "$WORK/cmd.err")"
+    printf 'settings %s\nlaunch\n' "$bad" > "$WORK/bad-setting.txt"
+    expect_rc 2 "settings $bad" "$TOLVANE" --home "$H" --script "$WORK/bad-setting.txt"
+    script_says="$(sed -n 's/^line 1: //p' "$WORK/cmd.err")"
+    [ -n "$set_says" ] && [ "$set_says" = "$script_says" ] || fail "--set says '$set_says', the script says '$script_says'"
+done
+grep -q "numPlayers takes a whole number from 2 to 12" <<< "$(expect_rc 2 x "$TOLVANE" --home "$H" --set numPlayers=99; cat "$WORK/cmd.err")" \
+    || fail "the message does not give the real range"
+cmp -s "$PREFS" "$WORK/prefs.before" || fail "a refused setting changed the store"
+
 # Script errors name their line and stop with 2.
 run_script unknown "$WORK/h2" <<'SCRIPT'
 launch
@@ -97,4 +111,12 @@ expect_rc 1 "no display" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$
 grep -q "no display" "$WORK/cmd.err" || fail "no display message"
 grep -q -- "--screenshot" "$WORK/cmd.err" || fail "no display message suggests nothing"
 expect_rc 1 "no display for settings" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TOLVANE" --settings --home "$WORK/h6"
+# --set before --settings: the setting is written, then the settings window
+# gets the display the desktop has (here none: the message and 1, at once,
+# not a window nobody can see).
+expect_rc 1 "--set with --settings, no display" timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+    "$TOLVANE" --home "$WORK/h7" --set numPlayers=4 --settings
+grep -q "no display" "$WORK/cmd.err" || fail "--set --settings without a display: $(cat "$WORK/cmd.err")"
+grep -A1 "<key>numPlayers</key>" "$WORK"/h7/Library/Preferences/*.plist | grep -q "<integer>4</integer>" \
+    || fail "--set before --settings was not applied"
 echo "cli: ok"

@@ -1,5 +1,6 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "WindowRegistry.h"
 #include "platform/Lifetime.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
@@ -65,6 +66,8 @@ protected:
 struct AlertView::Impl {
     QPointer<QWidget> overlay;
     Lifetime lifetime;
+    // Draws the alert inside `host`, the window it is modal over.
+    void build(AlertView& alert, QWidget* host);
 };
 
 AlertView::AlertView(std::string title, std::string message, std::string cancelButtonTitle,
@@ -88,12 +91,35 @@ void AlertView::show()
         return;
     visible_ = true;
     shownAlerts().push_back(this);
-
+    // An alert raised while the application starts, before its window is
+    // key (a reset question from the start-up), waits for that window
+    // rather than opening a window of its own: see adoptPendingAlerts.
     Window* key = Application::shared().keyWindow();
-    QWidget* host = key ? key->impl().widget : nullptr;
+    if (key && key->impl().widget)
+        impl_->build(*this, key->impl().widget);
+}
+
+void AlertView::adoptPendingAlerts(Window& window)
+{
+    if (!window.impl().widget)
+        return;
+    for (AlertView* alert : std::vector<AlertView*>(shownAlerts()))
+        if (alert->visible_ && !alert->impl_->overlay)
+            alert->impl_->build(*alert, window.impl().widget);
+}
+
+Window* AlertView::hostWindow() const
+{
+    QWidget* overlay = impl_->overlay;
+    return overlay ? windows::windowOfWidget(overlay->parentWidget()) : nullptr;
+}
+
+void AlertView::Impl::build(AlertView& alert, QWidget* host)
+{
+    const auto& buttons_ = alert.buttons_;
     auto* overlay = new Dimmer(host);
-    impl_->overlay = overlay;
-    QSize size = host ? host->size() : QSize(320, 480);
+    this->overlay = overlay;
+    QSize size = host->size();
 
     auto* box = new QFrame(overlay);
     overlay->box = box;
@@ -114,8 +140,8 @@ void AlertView::show()
         l->setPalette(pal);
         layout->addWidget(l);
     };
-    addText(title_, true);
-    addText(message_, false);
+    addText(alert.title_, true);
+    addText(alert.message_, false);
     // Two buttons side by side, more stacked, the cancel button last, as the
     // phone shows them.
     std::vector<int> order;
@@ -133,9 +159,9 @@ void AlertView::show()
             continue;
         auto* b = new QPushButton(qtui::toQString(buttons_[size_t(i)]), box);
         b->setObjectName(QStringLiteral("alertButton%1").arg(i));
-        QObject::connect(b, &QPushButton::clicked, b, [this, i] {
+        QObject::connect(b, &QPushButton::clicked, b, [a = &alert, i] {
             ++clicksInProgress;
-            simulateButtonPress(i);
+            a->simulateButtonPress(i);
             --clicksInProgress;
         });
         row->addWidget(b);

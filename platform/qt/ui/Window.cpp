@@ -2,6 +2,8 @@
 #include "ViewImpl.h"
 #include "WindowRegistry.h"
 #include "platform/Clock.h"
+#include "platform/RunLoop.h"
+#include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -15,7 +17,21 @@ namespace platform {
 namespace {
 constexpr float kStatusBarHeight = 20;
 
+// The status bar's time as the phone shows it, "9:41 AM", in local time.
+QString clockText(double now)
+{
+    long long local = (long long)std::floor(now) + Clock::shared().localOffsetSeconds(now);
+    int secondsOfDay = int(((local % 86400) + 86400) % 86400);
+    int h = secondsOfDay / 3600, m = secondsOfDay / 60 % 60;
+    return QStringLiteral("%1:%2 %3")
+        .arg(h % 12 == 0 ? 12 : h % 12)
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(h < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
+}
+
 class WindowWidget final : public BaseWidget {
+public:
+    QString clock; // what the status bar shows; the window's minute timer sets it
 protected:
     void paintContent(QPainter& painter, const QRectF& r) override
     {
@@ -30,15 +46,7 @@ protected:
         painter.setPen(Qt::white);
         painter.setFont(qtui::toQFont(Font::boldSystemFont(12)));
         painter.drawText(bar.adjusted(6, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tolvane"));
-        double now = Clock::shared().now();
-        long long local = (long long)std::floor(now) + Clock::shared().localOffsetSeconds(now);
-        int secondsOfDay = int(((local % 86400) + 86400) % 86400);
-        int h = secondsOfDay / 3600, m = secondsOfDay / 60 % 60;
-        QString time = QStringLiteral("%1:%2 %3")
-                           .arg(h % 12 == 0 ? 12 : h % 12)
-                           .arg(m, 2, 10, QLatin1Char('0'))
-                           .arg(h < 12 ? QStringLiteral("AM") : QStringLiteral("PM"));
-        painter.drawText(bar, Qt::AlignCenter, time);
+        painter.drawText(bar, Qt::AlignCenter, clock);
         // The battery.
         QRectF battery(bar.right() - 30, 5, 22, 10);
         painter.setPen(QPen(Qt::white, 1));
@@ -50,9 +58,33 @@ protected:
 };
 
 struct WindowImpl final : View::Impl {
-    WindowImpl() : View::Impl(new WindowWidget) { topLevel = true; }
-    ~WindowImpl() override { releaseWidget(); }
+    WindowImpl() : View::Impl(new WindowWidget)
+    {
+        topLevel = true;
+        tickClock();
+    }
+    ~WindowImpl() override
+    {
+        RunLoop::main().cancelPerforms(this);
+        releaseWidget();
+    }
     ViewController* root = nullptr; // non-owning
+
+    // Nothing else repaints the status bar while the player only looks at
+    // it, so the window sets its time at every change of the minute, on the
+    // platform clock (virtual in tests and the automation mode).
+    void tickClock()
+    {
+        const double now = Clock::shared().now();
+        if (auto* w = static_cast<WindowWidget*>(widget)) {
+            w->clock = clockText(now);
+            w->update();
+        }
+        double untilNextMinute = 60.0 - std::fmod(std::floor(now) + Clock::shared().localOffsetSeconds(now), 60.0);
+        if (!(untilNextMinute > 0 && untilNextMinute <= 60))
+            untilNextMinute = 60;
+        RunLoop::main().performAfter(untilNextMinute, this, [this] { tickClock(); });
+    }
 };
 
 WindowImpl& wimpl(const Window& w) { return static_cast<WindowImpl&>(w.impl()); }
@@ -70,6 +102,14 @@ void windows::forgetRootController(ViewController* controller)
     for (Window* w : liveWindows())
         if (w->rootViewController() == controller)
             w->setRootViewController(nullptr);
+}
+
+Window* windows::windowOfWidget(const QWidget* widget)
+{
+    for (Window* w : liveWindows())
+        if (widget && w->impl().widget == widget)
+            return w;
+    return nullptr;
 }
 
 Window::Window() : Window(Rect { 0, 0, 320, 480 }) { }
@@ -115,6 +155,7 @@ void Window::makeKeyAndVisible()
 {
     auto& w = wimpl(*this);
     Application::shared().setKeyWindow(this);
+    AlertView::adoptPendingAlerts(*this);
     if (w.topLevelShown)
         return;
     w.topLevelShown = true;
@@ -137,6 +178,11 @@ bool Window::renderToPng(const std::string& path)
     if (pm.width() != w->width())
         pm = pm.scaled(w->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return pm.save(QString::fromStdString(path), "PNG");
+}
+
+std::string Window::statusBarTime() const
+{
+    return qtui::toStdString(static_cast<WindowWidget*>(impl().widget)->clock);
 }
 
 void Window::setTitle(const std::string& title) { impl().widget->setWindowTitle(qtui::toQString(title)); }

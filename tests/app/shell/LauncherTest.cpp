@@ -57,3 +57,27 @@ TEST_F(LauncherTest, LandscapeAtStartTurnsTheDeviceToTheStatusBar)
     EXPECT_EQ(vc.bannerView_->frame(), (platform::Rect { 80, 250, 320, 50 }));
     EXPECT_EQ(delegate->window->frame().width, 480);
 }
+
+// A saved game for another number of players makes the start-up ask before
+// its reset, before the window is key: the question must still be drawn
+// inside the game window, modal over it, and answer as usual.
+TEST_F(LauncherTest, AStartUpQuestionIsDrawnInsideTheGameWindow)
+{
+    delegate = tolvane::Launcher::launch();
+    delegate->viewController->savePref();
+    platform::Application::shared().setDelegate(nullptr);
+    delegate.reset();
+
+    auto& store = platform::UserDefaults::standard();
+    store.setInteger("numPlayers", 3);
+    store.synchronize();
+    delegate = tolvane::Launcher::launch();
+    platform::AlertView* alert = delegate->viewController->currentAlert();
+    ASSERT_NE(alert, nullptr);
+    EXPECT_EQ(alert->message(), "Reset life and go to next round?");
+    EXPECT_EQ(alert->hostWindow(), delegate->window.get());
+    EXPECT_EQ(platform::Application::shared().keyWindow(), delegate->window.get());
+    alert->simulateButtonPress(1);
+    EXPECT_EQ(delegate->viewController->gameRound, 1);
+    EXPECT_EQ(delegate->viewController->currentAlert(), nullptr);
+}

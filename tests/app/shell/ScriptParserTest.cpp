@@ -81,8 +81,10 @@ TEST(ScriptParser, SettingsAreCheckedKeyByKey)
     EXPECT_EQ(c.settings[0].second.asInt64(), 3);
     EXPECT_TRUE(c.settings[1].second.isBool());
     EXPECT_FALSE(c.settings[1].second.asBool());
-    // Scripts may store what a damaged store could hold: the counter must cope.
-    EXPECT_EQ(one("settings numPlayers=-4").settings[0].second.asInt64(), -4);
+    // The same values and the same words as --set refuses.
+    EXPECT_EQ(errorOf("settings numPlayers=13"), "line 1: numPlayers takes a whole number from 2 to 12, not \"13\"");
+    EXPECT_EQ(errorOf("settings diceFaceType=0"),
+        "line 1: diceFaceType takes a whole number from 1 to 2147483647, not \"0\"");
     EXPECT_EQ(errorOf("launch\nsettings numPlayers=3 colour=red"), "line 2: unknown setting \"colour\"");
     EXPECT_FALSE(errorOf("settings is5hp=maybe").empty());
     EXPECT_FALSE(errorOf("settings numPlayers=3.5").empty());

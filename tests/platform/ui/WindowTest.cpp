@@ -1,4 +1,5 @@
 #include "UiTestSupport.h"
+#include "platform/PlatformSession.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/ViewController.h"
@@ -68,4 +69,24 @@ TEST(Window, RendersAPngOfTheWindowSize)
     EXPECT_EQ(size.height, 320u);
 
     EXPECT_FALSE(window.renderToPng("/nonexistent-folder/for/sure/x.png"));
+}
+
+// The status bar's time turns with the platform clock by itself, minute by
+// minute, without anything else on screen changing.
+TEST(Window, StatusBarClockFollowsThePlatformClock)
+{
+    auto* clock = PlatformSession::current()->virtualClock();
+    ASSERT_NE(clock, nullptr);
+    clock->setLocalDateTime(2026, 3, 14, 11, 58, 30);
+    Window window;
+    window.makeKeyAndVisible();
+    EXPECT_EQ(window.statusBarTime(), "11:58 AM");
+    uitest::advance(29.5);
+    EXPECT_EQ(window.statusBarTime(), "11:58 AM");
+    uitest::advance(0.5);
+    EXPECT_EQ(window.statusBarTime(), "11:59 AM");
+    uitest::advance(60);
+    EXPECT_EQ(window.statusBarTime(), "12:00 PM");
+    uitest::advance(13 * 3600 + 59);
+    EXPECT_EQ(window.statusBarTime(), "1:00 AM");
 }

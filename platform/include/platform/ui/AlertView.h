@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class Window;
+
 class AlertView {
 public:
     AlertView(std::string title, std::string message, std::string cancelButtonTitle,
@@ -26,7 +28,11 @@ public:
 
     std::function<void(AlertView&, int buttonIndex)> onClickedButton;
 
+    // Shown modal over the key window, drawn inside it. Before any window is
+    // key (during the start-up) it waits for the first that becomes key.
     void show();
+    // The window the alert is drawn in; null while it waits for one.
+    Window* hostWindow() const; // non-owning
     bool isVisible() const { return visible_; }
     // Hides without calling the delegate.
     void dismiss();
@@ -36,6 +42,8 @@ public:
 
     // The alert on screen (the most recently shown visible one); non-owning.
     static AlertView* current();
+    // Called when a window becomes key: alerts waiting for one move in.
+    static void adoptPendingAlerts(Window& window);
 
     struct Impl;
 

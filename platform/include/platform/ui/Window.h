@@ -22,6 +22,8 @@ public:
     // Renders the window as it is now to a PNG file (works offscreen too).
     bool renderToPng(const std::string& path);
     void setTitle(const std::string& title);
+    // The time the status bar shows ("12:05 PM"); it follows the clock.
+    std::string statusBarTime() const;
 };
 
 }
