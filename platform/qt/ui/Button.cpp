@@ -1,5 +1,6 @@
 #include "ImageImpl.h"
 #include "QtConvert.h"
+#include "TextDrawing.h"
 #include "ViewImpl.h"
 #include "platform/Lifetime.h"
 #include "platform/RunLoop.h"
@@ -93,8 +94,18 @@ void ButtonImpl::paintContent(QPainter& painter, const QRectF& r)
         if (!enabled && !titleColors.count(ControlStateDisabled))
             c.alpha *= 0.5f;
         painter.setPen(qtui::toQColor(c));
-        painter.setFont(qtui::toQFont(font));
-        painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, qtui::toQString(title));
+        // A title stays on one line ("All +1" does not break in two) and
+        // shrinks to fit the button; only a title with line breaks of its
+        // own takes several lines.
+        const QString text = qtui::toQString(title);
+        if (text.contains(QLatin1Char('\n'))) {
+            painter.setFont(qtui::toQFont(font));
+            painter.drawText(textRect, Qt::AlignCenter, text);
+        } else {
+            constexpr double kInset = 3;
+            painter.setFont(qtui::toQFont(font, qtui::fittedFontSize(font, text, textRect.width() - 2 * kInset, 6)));
+            painter.drawText(textRect, Qt::AlignCenter, text);
+        }
     }
 }
 

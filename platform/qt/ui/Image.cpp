@@ -99,3 +99,19 @@ void drawImage(QPainter& painter, const QRectF& target, const Image& image)
 }
 
 }
+
+namespace platform {
+
+Color Image::pixelColor(int x, int y) const
+{
+    const QImage& px = impl_->pixels;
+    if (x < 0 || y < 0 || x >= px.width() || y >= px.height())
+        return Color::clear();
+    QColor c = px.pixelColor(x, y);
+    return { float(c.redF()), float(c.greenF()), float(c.blueF()), float(c.alphaF()) };
+}
+
+int Image::pixelWidth() const { return impl_->pixels.width(); }
+int Image::pixelHeight() const { return impl_->pixels.height(); }
+
+}

@@ -25,8 +25,10 @@ void LabelImpl::paintContent(QPainter& painter, const QRectF& r)
     if (text.empty())
         return;
     const QString shown = qtui::toQString(text);
+    // One line of text is never cut at its frame: it shrinks to fit (a life
+    // total of 1005 in a narrow wheel, a caption in a small frame).
     float size = font.size;
-    if (adjusts && lines == 1)
+    if (lines == 1)
         size = qtui::fittedFontSize(font, shown, r.width(), 6);
     painter.setFont(qtui::toQFont(font, size));
     painter.setPen(qtui::toQColor(color));

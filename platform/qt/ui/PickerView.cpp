@@ -159,15 +159,33 @@ void PickerImpl::paintContent(QPainter& painter, const QRectF& r)
             if (!alive)
                 break;
             if (rowView && rowView->impl().widget) {
+                // A row view wider than its wheel is narrowed to it, so that
+                // a label fits its text to the wheel instead of losing digits
+                // at both ends (a total of 1005 in a narrow wheel).
                 Rect f = rowView->frame();
-                QSize sz(std::max(1, int(std::lround(f.width > 0 ? f.width : cell.width()))),
-                    std::max(1, int(std::lround(f.height > 0 ? f.height : rowH))));
-                if (f.width <= 0 || f.height <= 0)
-                    rowView->setFrame({ 0, 0, float(sz.width()), float(sz.height()) });
-                QPixmap pm(sz);
+                const double room = std::max(1.0, cell.width() - 4); // a hair of white at each side
+                double w = f.width > 0 ? std::min(double(f.width), room) : room;
+                double h = f.height > 0 ? double(f.height) : rowH;
+                if (w != f.width || h != f.height)
+                    rowView->setFrame({ 0, 0, float(w), float(h) });
+                // Drawn at the window's scale and the screen's density, so it stays crisp.
+                const double density = scale() * (widget ? widget->devicePixelRatioF() : 1.0);
+                QPixmap pm(std::max(1, int(std::ceil(w * density))), std::max(1, int(std::ceil(h * density))));
+                pm.setDevicePixelRatio(density);
                 pm.fill(Qt::transparent);
-                rowView->impl().widget->render(&pm, QPoint(), QRegion(), QWidget::DrawChildren);
-                painter.drawPixmap(QPointF(cell.center().x() - sz.width() / 2.0, cell.center().y() - sz.height() / 2.0), pm);
+                {
+                    QPainter rowPainter(&pm);
+                    auto* base = dynamic_cast<BaseWidget*>(rowView->impl().widget);
+                    if (base && base->impl) {
+                        rowPainter.setRenderHint(QPainter::Antialiasing);
+                        rowPainter.setRenderHint(QPainter::TextAntialiasing);
+                        QRectF content(0, 0, w, h);
+                        if (base->impl->background.alpha > 0)
+                            rowPainter.fillRect(content, qtui::toQColor(base->impl->background));
+                        base->impl->paintContent(rowPainter, content);
+                    }
+                }
+                painter.drawPixmap(QPointF(cell.center().x() - w / 2.0, cell.center().y() - h / 2.0), pm);
             } else {
                 std::string title = p->delegate ? p->delegate->titleForRow(p->owner(), row, k) : std::string();
                 if (!alive)
@@ -373,16 +391,17 @@ void PickerView::simulateDrag(int component, float dy)
     if (!p.valid(component))
         return;
     QWidget* w = impl().widget;
+    const double s = impl().scale();
     double colW = double(frame().width) / double(p.counts.size());
-    QPointF start((component + 0.5) * colW, frame().height / 2.0);
+    QPointF start((component + 0.5) * colW * s, frame().height / 2.0 * s);
     auto send = [w](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
         QMouseEvent ev(type, at, w->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(w, &ev);
     };
     send(QEvent::MouseButtonPress, start, Qt::LeftButton);
-    send(QEvent::MouseMove, start + QPointF(0, dy / 2.0), Qt::LeftButton);
-    send(QEvent::MouseMove, start + QPointF(0, dy), Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, start + QPointF(0, dy), Qt::NoButton); // may destroy us
+    send(QEvent::MouseMove, start + QPointF(0, dy * s / 2.0), Qt::LeftButton);
+    send(QEvent::MouseMove, start + QPointF(0, dy * s), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, start + QPointF(0, dy * s), Qt::NoButton); // may destroy us
 }
 
 void PickerView::simulateWheel(int component, int notches)
@@ -392,8 +411,9 @@ void PickerView::simulateWheel(int component, int notches)
     if (!p.valid(component) || notches == 0)
         return;
     QWidget* w = impl().widget;
+    const double s = impl().scale();
     double colW = double(frame().width) / double(p.counts.size());
-    QPointF at((component + 0.5) * colW, frame().height / 2.0);
+    QPointF at((component + 0.5) * colW * s, frame().height / 2.0 * s);
     QWheelEvent ev(at, w->mapToGlobal(at), QPoint(), QPoint(0, -120 * notches), Qt::NoButton, Qt::NoModifier,
         Qt::NoScrollPhase, false);
     QApplication::sendEvent(w, &ev);

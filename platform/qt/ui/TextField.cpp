@@ -35,6 +35,8 @@ struct TextField::State {
     TextFieldWidget* widget = nullptr; // non-owning
     FieldEdit* edit = nullptr;         // non-owning, a child of widget
 
+    // The editor is a toolkit widget of its own: its font follows the window's scale.
+    QFont editFont() const;
     float horizontalInset() const { return border == BorderStyle::None ? 0.0f : 6.0f; }
     float displayedSize(float width) const
     {
@@ -127,6 +129,12 @@ protected:
 };
 
 struct TextFieldImpl final : View::Impl {
+    void scaleChanged() override
+    {
+        auto* w = static_cast<TextFieldWidget*>(widget);
+        if (w && w->state && w->state->edit)
+            w->state->edit->setFont(w->state->editFont());
+    }
     explicit TextFieldImpl(TextField::State* s) : View::Impl(new TextFieldWidget)
     {
         auto* w = static_cast<TextFieldWidget*>(widget);
@@ -141,6 +149,12 @@ struct TextFieldImpl final : View::Impl {
     ~TextFieldImpl() override { releaseWidget(); }
 };
 
+}
+
+QFont TextField::State::editFont() const
+{
+    const double s = widget && widget->impl ? widget->impl->scale() : 1.0;
+    return qtui::toQFont(font, float(font.size * s));
 }
 
 TextField::TextField() : TextField(Rect {}) { }
@@ -187,7 +201,7 @@ void TextField::setFont(const Font& f)
 {
     state_->font = f;
     if (state_->edit)
-        state_->edit->setFont(qtui::toQFont(f));
+        state_->edit->setFont(state_->editFont());
     impl().widget->update();
 }
 Font TextField::font() const { return state_->font; }
@@ -250,7 +264,7 @@ bool TextField::becomeFirstResponder()
         return true;
     state_->editing = true;
     FieldEdit* e = state_->edit;
-    e->setFont(qtui::toQFont(state_->font));
+    e->setFont(state_->editFont());
     e->setText(qtui::toQString(*state_->text));
     e->setGeometry(impl().widget->rect());
     e->show();

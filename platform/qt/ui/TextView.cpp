@@ -28,7 +28,13 @@ struct TextViewImpl final : View::Impl {
         p.setColor(QPalette::Window, c);
         edit()->setPalette(p);
     }
+    void scaleChanged() override
+    {
+        if (widget)
+            edit()->setFont(qtui::toQFont(font, float(font.size * scale())));
+    }
     bool editable = false;
+    Font font = Font::systemFont(12);
 };
 
 TextViewImpl& timpl(const TextView& t) { return static_cast<TextViewImpl&>(t.impl()); }
@@ -49,7 +55,11 @@ void TextView::setText(const std::string& text)
 
 std::string TextView::text() const { return qtui::toStdString(timpl(*this).edit()->toPlainText()); }
 
-void TextView::setFont(const Font& f) { timpl(*this).edit()->setFont(qtui::toQFont(f)); }
+void TextView::setFont(const Font& f)
+{
+    timpl(*this).font = f;
+    timpl(*this).scaleChanged();
+}
 
 void TextView::setEditable(bool e)
 {

@@ -50,19 +50,65 @@ void View::Impl::releaseWidget()
     delete w;
 }
 
+double View::Impl::scale() const
+{
+    if (topLevel)
+        return windowScale;
+    for (View* p = parent; p; p = p->impl().parent)
+        if (p->impl().topLevel)
+            return p->impl().windowScale;
+    return 1;
+}
+
 void View::Impl::applyGeometry()
 {
     if (!widget)
         return;
-    if (rotation == 0 || topLevel) {
-        auto r = turnedBox(frame, 0);
-        if (topLevel)
-            widget->setFixedSize(r.size()); // the phone screen does not resize
-        else
-            widget->setGeometry(r);
-    } else {
-        widget->setGeometry(turnedBox(frame, rotation));
+    if (topLevel) {
+        // The window keeps its scale across a turn of the device unless the
+        // desktop holds its size (full screen, maximised): then the points
+        // are fitted into that size again.
+        if (widget->windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized)) {
+            relayoutWindow();
+        } else {
+            QSize want(std::max(1, int(std::lround(frame.width * windowScale))),
+                std::max(1, int(std::lround(frame.height * windowScale))));
+            if (widget->size() == want)
+                relayoutWindow();
+            else
+                widget->resize(want); // the window widget relays out on its resize
+        }
+        widget->update();
+        return;
     }
+    const double s = scale();
+    QPointF origin = parent && parent->impl().topLevel ? parent->impl().windowOrigin : QPointF();
+    Rect scaled { float(frame.x * s + origin.x()), float(frame.y * s + origin.y()), float(frame.width * s),
+        float(frame.height * s) };
+    widget->setGeometry(turnedBox(scaled, rotation));
+    widget->update();
+}
+
+void View::Impl::applyGeometryTree()
+{
+    applyGeometry();
+    scaleChanged();
+    for (View* child : children)
+        child->impl().applyGeometryTree();
+}
+
+void View::Impl::relayoutWindow()
+{
+    if (!widget || frame.width <= 0 || frame.height <= 0)
+        return;
+    const QSize size = widget->size();
+    double s = std::min(size.width() / double(frame.width), size.height() / double(frame.height));
+    if (!std::isfinite(s) || s <= 0)
+        s = 1;
+    windowScale = s;
+    windowOrigin = QPointF((size.width() - frame.width * s) / 2, (size.height() - frame.height * s) / 2);
+    for (View* child : children)
+        child->impl().applyGeometryTree();
     widget->update();
 }
 
@@ -94,10 +140,19 @@ BaseWidget::BaseWidget(QWidget* parent) : QWidget(parent) { }
 QTransform BaseWidget::contentTransform() const
 {
     QTransform t;
-    if (!impl || impl->rotation == 0)
+    if (!impl)
+        return t;
+    const double s = impl->scale();
+    if (impl->topLevel) {
+        t.translate(impl->windowOrigin.x(), impl->windowOrigin.y());
+        t.scale(s, s);
+        return t;
+    }
+    if (impl->rotation == 0 && s == 1)
         return t;
     t.translate(width() / 2.0, height() / 2.0);
     t.rotateRadians(impl->rotation);
+    t.scale(s, s);
     t.translate(-impl->frame.width / 2.0, -impl->frame.height / 2.0);
     return t;
 }
@@ -114,6 +169,8 @@ void BaseWidget::paintEvent(QPaintEvent*)
     if (!impl)
         return;
     QPainter painter(this);
+    if (impl->topLevel)
+        painter.fillRect(rect(), Qt::black); // around the points when the aspects differ
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setOpacity(std::clamp(impl->alpha, 0.0f, 1.0f));

@@ -48,12 +48,27 @@ struct View::Impl {
     bool topLevelShown = false;
 
     void applyGeometry();
+    // This view's geometry and its subviews', after the window's scale changed.
+    void applyGeometryTree();
+    // The window's: fits its points into the widget's size and places every
+    // view again.
+    void relayoutWindow();
     void applyVisibility();
+    // Pixels per point of the window this view is in (1 outside any window):
+    // the window scales its 320 x 480 points to whatever size it is given.
+    double scale() const;
+    // The window's own: its scale and where its points start inside it (the
+    // points keep their aspect and are centred, the rest is black).
+    double windowScale = 1;
+    QPointF windowOrigin;
     void releaseWidget();
     // Hook for widgets that keep their own colours (the text view).
     virtual void backgroundChanged();
     // Called after the frame changed, before children are resized.
     virtual void frameChanged() { }
+    // Called when the window's scale changed; toolkit widgets that keep
+    // their own fonts or sizes follow it here.
+    virtual void scaleChanged() { }
 
     // What a view drawn by a BaseWidget draws and how it takes the pointer:
     // the widget calls these, so a control is its Impl alone, with no widget

@@ -222,7 +222,7 @@ public:
         s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
         applyBackground();
         engineView->setPage(page);
-        engineView->setGeometry(0, 0, std::max(0, int(std::lround(frame.width))), std::max(0, int(std::lround(frame.height))));
+        engineView->setGeometry(widget->rect());
         engineView->show();
         gestures = std::make_unique<GestureWatcher>(&lastGesture);
         gestures->watch(engineView);
@@ -261,9 +261,10 @@ public:
     {
         if (!engineView)
             return;
-        engineView->setGeometry(0, 0, std::max(0, int(std::lround(frame.width))), std::max(0, int(std::lround(frame.height))));
+        engineView->setGeometry(widget->rect());
         applyScaling();
     }
+    void scaleChanged() override { frameChanged(); }
 
     // Fits a page wider than the view by zooming out, no further than the
     // engine allows; never zooms in.
@@ -271,10 +272,12 @@ public:
     {
         if (!page)
             return;
+        // The page is laid out in points, like the rest of the window.
         double zoom = 1.0;
         double width = page->contentsSize().width() / page->zoomFactor();
         if (scalesPageToFit && width > 0 && frame.width > 0)
             zoom = std::clamp(double(frame.width) / width, 0.25, 1.0);
+        zoom = std::clamp(zoom * scale(), 0.25, 5.0);
         if (std::abs(zoom - page->zoomFactor()) > 0.005)
             page->setZoomFactor(zoom);
     }

@@ -33,6 +33,12 @@ class WindowWidget final : public BaseWidget {
 public:
     QString clock; // what the status bar shows; the window's minute timer sets it
 protected:
+    void resizeEvent(QResizeEvent* e) override
+    {
+        BaseWidget::resizeEvent(e);
+        if (impl)
+            impl->relayoutWindow();
+    }
     void paintContent(QPainter& painter, const QRectF& r) override
     {
         painter.fillRect(r, Qt::black);
@@ -117,6 +123,9 @@ Window::Window() : Window(Rect { 0, 0, 320, 480 }) { }
 Window::Window(Rect frame) : View(std::make_unique<WindowImpl>())
 {
     impl().widget->setWindowTitle(QStringLiteral("Tolvane"));
+    // Any size the desktop gives it: the points scale to fit. Below this the
+    // numbers would be unreadable anyway.
+    impl().widget->setMinimumSize(120, 120);
     setFrame(frame);
     liveWindows().push_back(this);
 }
@@ -179,6 +188,15 @@ bool Window::renderToPng(const std::string& path)
         pm = pm.scaled(w->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return pm.save(QString::fromStdString(path), "PNG");
 }
+
+void Window::setPixelSize(int width, int height)
+{
+    QWidget* w = impl().widget;
+    w->resize(std::max(w->minimumWidth(), width), std::max(w->minimumHeight(), height));
+    impl().relayoutWindow(); // at once, even before the window is shown
+}
+
+double Window::contentScale() const { return impl().windowScale; }
 
 std::string Window::statusBarTime() const
 {

@@ -1,6 +1,7 @@
 #include "UiTestSupport.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/Window.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -103,4 +104,38 @@ TEST(Button, ActionMayDestroyTheButton)
     uitest::advance(1.0);
     EXPECT_EQ(h, nullptr);
     uitest::advance(0.1); // the kept timer is let go on the next turn
+}
+
+// A title stays on one line inside its button: "All +1" in a 66-point
+// button does not break in two; it shrinks to fit instead.
+TEST(Button, TitleFitsItsButtonOnOneLine)
+{
+    Window window;
+    View paper({ 0, 0, 320, 480 });
+    paper.setBackgroundColor(Color::white());
+    window.addSubview(paper);
+    Button all({ 2, 100, 66, 61 });
+    all.setTitle("All +1");
+    all.setTitleColor(Color::black());
+    all.setFont(Font::boldSystemFont(22));
+    window.addSubview(all);
+    Button narrow({ 100, 100, 30, 30 });
+    narrow.setTitle("Swap");
+    narrow.setTitleColor(Color::black());
+    narrow.setFont(Font::boldSystemFont(18));
+    window.addSubview(narrow);
+    std::string path = ::testing::TempDir() + "fit.png";
+    ASSERT_TRUE(window.renderToPng(path));
+    auto shot = Image::fromFile(path);
+    ASSERT_TRUE(shot);
+
+    auto title = uitest::inkBox(*shot, 4, 102, 66, 159);
+    ASSERT_FALSE(title.empty());
+    EXPECT_LT(title.height(), 24) << "the title took more than one line";
+    EXPECT_GT(title.left, 4);
+    EXPECT_LT(title.right, 65);
+    auto small = uitest::inkBox(*shot, 100, 100, 130, 130);
+    ASSERT_FALSE(small.empty());
+    EXPECT_GT(small.left, 100);
+    EXPECT_LT(small.right, 129);
 }

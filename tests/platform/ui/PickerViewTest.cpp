@@ -3,6 +3,7 @@
 #include "platform/ui/PickerView.h"
 #include "platform/ui/Window.h"
 #include <gtest/gtest.h>
+#include <cmath>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -241,4 +242,50 @@ TEST(PickerView, HostileCountsAreContained)
     picker.simulateDrag(0, 100);
     picker.simulateWheel(0, 3);
     EXPECT_EQ(picker.selectedRowInComponent(0), -1);
+}
+
+// A total wider than its wheel (six wheels of 20020, or 1005 in large type)
+// is drawn whole and inside the wheel, at one pixel per point and in a
+// window scaled to twice that: the row's label is narrowed to the wheel and
+// shrinks its text rather than losing digits at both ends.
+TEST(PickerView, WideTotalsFitTheirWheelAtAnyScale)
+{
+    struct Wide final : PickerViewDataSource, PickerViewDelegate {
+        int numberOfComponentsInPickerView(PickerView&) override { return 6; }
+        int numberOfRowsInComponent(PickerView&, int) override { return 3; }
+        std::unique_ptr<View> viewForRow(PickerView&, int, int k, View*) override
+        {
+            auto l = std::make_unique<Label>(Rect { 0, 0, 100, 44 });
+            l->setText(k % 2 ? "20020" : "-1005");
+            l->setFont(Font::boldSystemFont(45));
+            l->setTextAlignment(TextAlignment::Center);
+            return l;
+        }
+    } wide;
+    for (int scale : { 1, 2 }) {
+        Window window;
+        window.setPixelSize(320 * scale, 480 * scale);
+        ASSERT_DOUBLE_EQ(window.contentScale(), scale);
+        PickerView picker({ 0, 80, 320, 216 });
+        picker.setDataSource(&wide);
+        picker.setDelegate(&wide);
+        window.addSubview(picker);
+        std::string path = ::testing::TempDir() + "picker-wide-" + std::to_string(scale) + ".png";
+        ASSERT_TRUE(window.renderToPng(path));
+        auto shot = Image::fromFile(path);
+        ASSERT_TRUE(shot);
+        ASSERT_EQ(shot->pixelWidth(), 320 * scale);
+        const double colW = 320.0 / 6;
+        for (int k = 0; k < 6; ++k) {
+            // The white of the wheel, less the pixel its edge may shade.
+            const int x0 = int(std::ceil((k * colW + 3) * scale)) + 1;
+            const int x1 = int(std::floor(((k + 1) * colW - 3) * scale)) - 1;
+            // The selected row (row 0) lies in the middle band of the wheel.
+            auto ink = uitest::inkBox(*shot, x0, (80 + 90) * scale, x1, (80 + 126) * scale);
+            ASSERT_FALSE(ink.empty()) << "wheel " << k << " at scale " << scale;
+            EXPECT_GT(ink.left, x0) << "wheel " << k << " at scale " << scale;
+            EXPECT_LT(ink.right, x1 - 1) << "wheel " << k << " at scale " << scale;
+            EXPECT_GT(ink.width(), (x1 - x0) / 2) << "the digits shrank into nothing";
+        }
+    }
 }

@@ -5,12 +5,39 @@
 #include "platform/Clock.h"
 #include "platform/PlatformSession.h"
 #include "platform/RunLoop.h"
+#include "platform/ui/Image.h"
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace uitest {
+
+// The box around the dark pixels ("ink": text and lines drawn in black)
+// inside a rectangle of an image; empty when there is none.
+struct InkBox {
+    int left = 0, top = 0, right = -1, bottom = -1; // inclusive
+    bool empty() const { return right < left; }
+    int width() const { return right - left + 1; }
+    int height() const { return bottom - top + 1; }
+};
+
+inline InkBox inkBox(const platform::Image& image, int x0, int y0, int x1, int y1)
+{
+    InkBox box { x1, y1, x0 - 1, y0 - 1 };
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            platform::Color c = image.pixelColor(x, y);
+            if (c.alpha > 0.5f && 0.3f * c.red + 0.59f * c.green + 0.11f * c.blue < 0.35f) {
+                box.left = std::min(box.left, x);
+                box.right = std::max(box.right, x);
+                box.top = std::min(box.top, y);
+                box.bottom = std::max(box.bottom, y);
+            }
+        }
+    return box;
+}
 
 inline void advance(double seconds)
 {

@@ -22,6 +22,10 @@ public:
     int leftCapWidth() const { return leftCap_; }
     int topCapHeight() const { return topCap_; }
     const std::string& name() const { return name_; }
+    // The colour of one pixel (pixels, not points); clear outside the image.
+    Color pixelColor(int x, int y) const;
+    int pixelWidth() const;
+    int pixelHeight() const;
 
     struct Impl;
     const Impl& impl() const { return *impl_; }

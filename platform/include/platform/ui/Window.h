@@ -19,7 +19,13 @@ public:
     ViewController* rootViewController() const;
     void makeKeyAndVisible();
     bool isKeyWindow() const;
-    // Renders the window as it is now to a PNG file (works offscreen too).
+    // The window's size on the desktop, in the toolkit's pixels. The frame
+    // stays in points (320 x 480 or 480 x 320); the points are scaled to fit
+    // the window, keeping their aspect, centred. A window starts at one pixel
+    // per point and keeps its scale when the device turns.
+    void setPixelSize(int width, int height);
+    double contentScale() const;
+    // Renders the window as it is now, at its size, to a PNG file (works offscreen too).
     bool renderToPng(const std::string& path);
     void setTitle(const std::string& title);
     // The time the status bar shows ("12:05 PM"); it follows the clock.
