@@ -115,4 +115,7 @@ void TolvaneViewController::viewDidLoad()
     // 18.
     if (isLandscapeAtStart)
         platform::Application::shared().setStatusBarOrientation(platform::OrientationLandscapeRight);
+
+    // The game as restored or started is where undo begins.
+    gameDidChange(GameChange::Start);
 }

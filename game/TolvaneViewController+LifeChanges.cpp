@@ -27,6 +27,11 @@ void TolvaneViewController::changeHp(const platform::Button* sender)
 {
     if (!picker || ar_pickerData.size() < 2 || !sender)
         return;
+    // Whatever way the change ends (refused moves included), it is one step.
+    struct AfterChange {
+        TolvaneViewController& controller;
+        ~AfterChange() { controller.gameDidChange(GameChange::Play); }
+    } afterChange { *this };
 
     const int p = (sender == buttonInc0.get() || sender == buttonDec0.get() || sender == buttonDec5Hp0.get()
                       || sender == buttonInc5Hp0.get())

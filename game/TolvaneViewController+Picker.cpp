@@ -53,6 +53,10 @@ std::unique_ptr<platform::View> TolvaneViewController::viewForRow(platform::Pick
 
 void TolvaneViewController::didSelectRow(platform::PickerView&, int row, int component)
 {
+    struct AfterChange {
+        TolvaneViewController& controller;
+        ~AfterChange() { controller.gameDidChange(GameChange::Play); }
+    } afterChange { *this };
     int column;
     if (isPoison) {
         if (component == 1) {

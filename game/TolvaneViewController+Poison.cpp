@@ -26,6 +26,7 @@ void TolvaneViewController::HandlePoisonSwitch()
     platform::Console::log(" hp " + std::to_string(h) + " " + std::to_string(max));
     setPickerSelectedRow(isPoison ? 3 : 1, h, max, min);
     picker->reloadAllComponents();
+    gameDidChange(GameChange::PoisonMode);
 }
 
 void TolvaneViewController::resetPoisonCol()

@@ -3,7 +3,9 @@
 // poison, log, rounds, dice), builds and lays out the screen, saves and
 // restores the game. It neither owns the window nor talks to the ad library.
 
+#include "GameSnapshot.h"
 #include "LifeColumn.h"
+#include "UndoHistory.h"
 
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
@@ -14,6 +16,7 @@
 #include "platform/ui/PickerView.h"
 #include "platform/ui/ViewController.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -153,6 +156,28 @@ public:
     std::string dateToString(platform::Date date) const;
     void handleLogButton(const platform::Button* sender);
 
+    // ---- Game changes, undo and redo ----
+    // What made a change: play by a button, a wheel or "All +1"/"All -1"
+    // (the changes a player can take back), or one that starts the history
+    // afresh, or a name, or undo and redo themselves.
+    enum class GameChange { Play, Reset, Swap, PoisonMode, Name, Start, Undo, Redo };
+    // Told once after every change of a total, a poison count, a name or the
+    // log, whatever made it, when the game is as the player now sees it.
+    // The one place to hear of changes (to save the game soon after, say).
+    std::function<void(GameChange)> onGameChanged;
+    // The last change of a total or poison count by a button, a wheel or
+    // "All +1"/"All -1" is taken back, totals and log exactly as they were
+    // before it (a merged log entry included); a reset, a swap or the poison
+    // switch ends what can be taken back. False when there is nothing to do.
+    bool undo();
+    bool redo();
+    bool canUndo() const { return undoHistory_.canUndo(); }
+    bool canRedo() const { return undoHistory_.canRedo(); }
+    GameSnapshot snapshotGame() const;
+    // Puts the totals, poison counts and log of a snapshot back, without
+    // logging; a snapshot of the other poison mode is refused.
+    bool restoreGame(const GameSnapshot& snapshot);
+
     // ---- Dice ----
     void doThrowDiceOnBtn();
     void doThrowDice();
@@ -195,6 +220,7 @@ public:
     void createBannerView();
 
 private:
+    void gameDidChange(GameChange change);
     // A rise of `by` rows for the column shown in `component`, growing the
     // column first as often as needed; false when the column cannot grow.
     bool riseSelection(int column, int component, int by, bool animated);
@@ -203,5 +229,6 @@ private:
     void keepDamagedSavedGame(const std::string& path);
 
     std::unique_ptr<platform::AlertView> alert_;
+    UndoHistory undoHistory_;
     bool observingTermination_ = false;
 };

@@ -1,0 +1,83 @@
+#include "TolvaneViewController.h"
+#include <algorithm>
+
+GameSnapshot TolvaneViewController::snapshotGame() const
+{
+    GameSnapshot s;
+    s.poison = isPoison;
+    const size_t players = isPoison ? std::min<size_t>(2, ar_pickerData.size()) : ar_pickerData.size();
+    for (size_t p = 0; p < players; ++p)
+        s.totals.push_back(getHP(int(p)));
+    if (isPoison)
+        s.poisonCounts = { getPoisonCnt(0), getPoisonCnt(1) };
+    s.logTimes = arTime;
+    s.logTimeTexts = arTimeString;
+    s.logNames = arName;
+    s.logValues = arHp;
+    return s;
+}
+
+bool TolvaneViewController::restoreGame(const GameSnapshot& s)
+{
+    if (!picker || s.poison != isPoison)
+        return false;
+    for (size_t p = 0; p < s.totals.size() && p < ar_pickerData.size(); ++p) {
+        const int component = conventPoisonPlayerCol(int(p));
+        const LifeColumn& column = *ar_pickerData[p];
+        const int64_t row = column.rowOf(s.totals[p]);
+        // Columns only grow, so a total the column held then it holds now.
+        if (column.containsRow(row))
+            picker->selectRow(static_cast<int>(row), component, false);
+        else
+            setPickerSelectedRow(component, s.totals[p], column.max(), column.min());
+    }
+    for (size_t i = 0; i < s.poisonCounts.size() && i < 2; ++i)
+        if (s.poisonCounts[i] >= 0 && s.poisonCounts[i] <= 10)
+            picker->selectRow(10 - s.poisonCounts[i], int(i) + 1, false);
+    arTime = s.logTimes;
+    arTimeString = s.logTimeTexts;
+    arName = s.logNames;
+    arHp = s.logValues;
+    if (!frontViewVisible)
+        RefreshLog();
+    return true;
+}
+
+bool TolvaneViewController::undo()
+{
+    if (!undoHistory_.canUndo())
+        return false;
+    restoreGame(*undoHistory_.undo());
+    gameDidChange(GameChange::Undo);
+    return true;
+}
+
+bool TolvaneViewController::redo()
+{
+    if (!undoHistory_.canRedo())
+        return false;
+    restoreGame(*undoHistory_.redo());
+    gameDidChange(GameChange::Redo);
+    return true;
+}
+
+void TolvaneViewController::gameDidChange(GameChange change)
+{
+    switch (change) {
+    case GameChange::Play:
+        undoHistory_.record(snapshotGame());
+        break;
+    case GameChange::Name:
+    case GameChange::Undo:
+    case GameChange::Redo:
+        break; // the history already stands where the game does
+    case GameChange::Reset:
+    case GameChange::Swap:
+    case GameChange::PoisonMode:
+    case GameChange::Start:
+        undoHistory_.restart(snapshotGame());
+        break;
+    }
+    if (onGameChanged)
+        onGameChanged(change);
+}
