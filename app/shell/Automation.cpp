@@ -1,6 +1,7 @@
 #include "Automation.h"
 
 #include "Launcher.h"
+#include "WindowCommands.h"
 #include "SettingsKeys.h"
 #include "TolvaneAppDelegate.h"
 
@@ -9,6 +10,7 @@
 #include "platform/RunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/AlertView.h"
+#include "platform/desktop/DesktopShell.h"
 #include "platform/ui/Application.h"
 
 #include <ostream>
@@ -25,6 +27,8 @@ Automation::~Automation()
 {
     // The controller's alert and timers go with it; nothing of the run is
     // saved unless the script asked for it.
+    commands_.reset();
+    desktop_.reset();
     delegate_.reset();
 }
 
@@ -63,6 +67,12 @@ int Automation::launch()
 {
     delegate_ = Launcher::launch();
     launched_ = true;
+    // The keys and the menu of the window, as on the desktop; Ctrl+Q ends
+    // the run's application as the window's close would.
+    desktop_ = std::make_unique<platform::DesktopShell>();
+    desktop_->onQuit = [this] { terminated_ = true; };
+    if (delegate_->window && desktop_->attach(*delegate_->window))
+        commands_ = std::make_unique<WindowCommands>(*delegate_, *desktop_, platform::UserDefaults::standard());
     return kSuccess;
 }
 
@@ -92,7 +102,8 @@ int Automation::execute(const ScriptCommand& command)
     TolvaneViewController* vc = controller();
     // An alert is modal: while it is up the player can only answer it.
     bool touchesScreen = command.kind == K::Tap || command.kind == K::Wheel || command.kind == K::Name
-        || command.kind == K::Poison || command.kind == K::Reset || command.kind == K::HardReset;
+        || command.kind == K::Poison || command.kind == K::Reset || command.kind == K::HardReset
+        || command.kind == K::Undo || command.kind == K::Redo;
     if (touchesScreen && vc) {
         platform::AlertView* alert = vc->currentAlert();
         if (!alert)
@@ -203,6 +214,20 @@ int Automation::execute(const ScriptCommand& command)
         break;
     case K::Dump:
         out_ << platform::JsonWriter::write(dumpValue()) << std::endl;
+        break;
+    case K::Key:
+        // Real key events: an alert on screen takes Return and Escape itself.
+        if (!desktop_ || !desktop_->sendKeys(command.word))
+            return fail(command, "\"" + command.word + "\" is not a key sequence (Qt's key-sequence text, e.g. Ctrl+Z)");
+        break;
+    case K::Undo:
+    case K::Redo:
+        if (!commands_)
+            return fail(command, "the window has no keys", kFailure);
+        command.kind == K::Undo ? commands_->undo() : commands_->redo();
+        break;
+    case K::WindowSize:
+        delegate_->window->setPixelSize(command.first, command.second);
         break;
     }
     platform::RunLoop::main().runPending();

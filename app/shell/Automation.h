@@ -17,7 +17,13 @@
 class TolvaneAppDelegate;
 class TolvaneViewController;
 
+namespace platform {
+class DesktopShell;
+}
+
 namespace tolvane {
+
+class WindowCommands;
 
 class Automation {
 public:
@@ -47,6 +53,7 @@ public:
     bool isLaunched() const { return launched_; }
     TolvaneAppDelegate* delegate() const { return delegate_.get(); }
     TolvaneViewController* controller() const;
+    WindowCommands* commands() const { return commands_.get(); }
 
 private:
     int fail(const ScriptCommand& command, const std::string& reason, int code = kBadScript);
@@ -55,6 +62,9 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     std::unique_ptr<TolvaneAppDelegate> delegate_;
+    // The window's keys and menu, as on the desktop; they go before the delegate.
+    std::unique_ptr<platform::DesktopShell> desktop_;
+    std::unique_ptr<WindowCommands> commands_;
     bool launched_ = false;
     bool terminated_ = false;
 };

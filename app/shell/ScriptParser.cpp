@@ -162,6 +162,32 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         return noArgs(K::Terminate);
     if (name == "dump")
         return noArgs(K::Dump);
+    if (name == "undo")
+        return noArgs(K::Undo);
+    if (name == "redo")
+        return noArgs(K::Redo);
+    if (name == "key") {
+        // Qt's key-sequence text, checked by the runner ("Ctrl+Z", "Shift+R", "?").
+        std::string_view keys = trim(rest);
+        if (keys.empty())
+            return fail("key needs a key sequence such as Ctrl+Z");
+        cmd.kind = K::Key;
+        cmd.word = std::string(keys);
+        return cmd;
+    }
+    if (name == "window") {
+        std::optional<int> w, h;
+        if (args.size() == 2) {
+            w = parseInt(args[0], 120, 8192);
+            h = parseInt(args[1], 120, 8192);
+        }
+        if (!w || !h)
+            return fail("window needs a width and a height in pixels, 120 to 8192");
+        cmd.kind = K::WindowSize;
+        cmd.first = *w;
+        cmd.second = *h;
+        return cmd;
+    }
 
     if (name == "clock") {
         if (args.size() != 1 || !parseDateTime(args[0], cmd.dateTime))

@@ -16,13 +16,14 @@ struct ScriptCommand {
     enum class Kind {
         Clock, Settings, Unset, Launch, Tap, Wheel, Name, Poison, Reset, HardReset,
         Alert, Rotate, Advance, Background, Foreground, Terminate, Screenshot, Dump,
+        Key, Undo, Redo, WindowSize,
     };
     Kind kind = Kind::Dump;
     int line = 0;             // 1-based line number in the script
-    std::string word;         // tap: control name; unset: key; screenshot: file; name: text
+    std::string word;         // tap: control name; unset: key; screenshot: file; name: text; key: key sequence
     std::vector<std::pair<std::string, platform::Value>> settings; // settings: in order
-    int first = 0;            // wheel: component; name: player; alert: index; rotate: orientation
-    int second = 0;           // wheel: row
+    int first = 0;            // wheel: component; name: player; alert: index; rotate: orientation; window: width
+    int second = 0;           // wheel: row; window: height
     bool on = false;          // poison
     double seconds = 0;       // advance
     int dateTime[6] = { 0, 0, 0, 0, 0, 0 }; // clock: year, month, day, hour, minute, second

@@ -13,14 +13,16 @@ struct SwitchText {
     const char* caption;
 };
 
-// In the order the switches appear on screen.
+// In the order the switches appear on screen. A star marks what takes effect
+// only at the next start of the counter; "Start in landscape" applies as
+// soon as the game is back in front.
 const SwitchText kSwitches[] = {
     { "isLandscapeAtStart", "Start in landscape" },
-    { "is5hp", "Show +5 and -5 buttons" },
-    { "isAskBeforeReset", "Ask before a reset" },
-    { "isThrow2Dices", "Throw two dice" },
-    { "isDiceRepeat", "Dice may repeat a value" },
-    { "isAlwaysOn", "Keep the screen on" },
+    { "is5hp", "Show +5 and -5 buttons *" },
+    { "isAskBeforeReset", "Ask before a reset *" },
+    { "isThrow2Dices", "Throw two dice *" },
+    { "isDiceRepeat", "Dice may repeat a value *" },
+    { "isAlwaysOn", "Keep the screen on *" },
 };
 
 }
@@ -75,16 +77,16 @@ void SettingsViewController::viewDidLoad()
         view().addSubview(*label);
         labels.push_back(std::move(label));
     };
-    header("Players", 0);
-    header("Faces of a die", 160);
+    header("Players *", 0);
+    header("Faces of a die *", 160);
 
-    picker = std::make_unique<platform::PickerView>(platform::Rect { 0, 24, 320, 216 });
+    picker = std::make_unique<platform::PickerView>(platform::Rect { 0, 24, 320, 180 });
     picker->setObjectName("settingsPicker");
     picker->setDataSource(this);
     picker->setDelegate(this);
     view().addSubview(*picker);
 
-    float y = 246;
+    float y = 210;
     for (const auto& item : kSwitches) {
         auto label = std::make_unique<platform::Label>(platform::Rect { 12, y, 206, 27 });
         label->setText(item.caption);
@@ -97,8 +99,28 @@ void SettingsViewController::viewDidLoad()
         control->onValueChanged = [this](platform::Switch& s) { switchChanged(s); };
         view().addSubview(*control);
         switches.push_back(std::move(control));
-        y += 35;
+        y += 32;
     }
+
+    auto note = std::make_unique<platform::Label>(platform::Rect { 12, y + 2, 206, 52 });
+    note->setObjectName("nextStartNote");
+    note->setText(kNextStartNote);
+    note->setNumberOfLines(0);
+    note->setFont(platform::Font::systemFont(11));
+    view().addSubview(*note);
+    labels.push_back(std::move(note));
+
+    done = std::make_unique<platform::Button>(platform::Rect { 222, y + 12, 94, 32 });
+    done->setObjectName("settingsDone");
+    done->setTitle("Done");
+    done->onTouchUpInside = [this](platform::Button&) {
+        if (onDone) {
+            auto action = onDone;
+            action();
+        }
+    };
+    done->setHidden(!onDone);
+    view().addSubview(*done);
     refresh();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/PickerView.h"
 #include "platform/ui/ViewController.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,14 @@ public:
     std::string titleForRow(platform::PickerView& picker, int row, int component) override;
     void didSelectRow(platform::PickerView& picker, int row, int component) override;
     float rowHeightForComponent(platform::PickerView&, int) override { return 36; }
+
+    // Shown under the switches: what waits for the next start.
+    static constexpr const char* kNextStartNote =
+        "* Takes effect at the next start of the counter. Start in landscape takes effect when you return to the game.";
+    // Set before the view loads to show a Done button (the settings window
+    // over the game); it is called when the player is done.
+    std::function<void()> onDone;
+    std::unique_ptr<platform::Button> done;
 
     // Reads the store again and shows its values (no write).
     void refresh();

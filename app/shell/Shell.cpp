@@ -5,6 +5,7 @@
 #include "SettingsKeys.h"
 #include "SettingsWindow.h"
 #include "TolvaneAppDelegate.h"
+#include "WindowCommands.h"
 
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
@@ -165,8 +166,13 @@ int Shell::runWindow(const CommandLineOptions& options)
         desktop.installSignalHandlers();
         auto delegate = Launcher::launch();
         auto& app = platform::Application::shared();
-        if (!desktop.attach(*delegate->window))
+        std::unique_ptr<WindowCommands> commands;
+        if (desktop.attach(*delegate->window)) {
+            desktop.fitToScreen();
+            commands = std::make_unique<WindowCommands>(*delegate, desktop, platform::UserDefaults::standard());
+        } else {
             std::cerr << "tolvane: the window could not be tied to the desktop session" << std::endl;
+        }
         rc = platform::RunLoop::main().run();
         // The game is saved on every way out; a loop that ended by itself
         // (the toolkit quitting) still terminates the application first.
@@ -174,6 +180,7 @@ int Shell::runWindow(const CommandLineOptions& options)
             desktop.onQuit = nullptr;
             desktop.quit();
         }
+        commands.reset();
         desktop.detach();
         app.setDelegate(nullptr);
     }

@@ -6,6 +6,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QCloseEvent>
 #include <QEvent>
 #include <QKeySequence>
@@ -13,7 +17,9 @@
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <algorithm>
 #include <cerrno>
+#include <map>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -53,6 +59,44 @@ int quarterTurn(int orientation, bool left)
     return leftOrder[(index + (left ? 1 : 3)) % 4];
 }
 
+// The one spelling of a key with its modifiers that bindings and presses are
+// compared in: Qt's portable key-sequence text ("Ctrl+Shift+Z", "Shift+Up",
+// "?"). A symbol typed with Shift on one keyboard and without on another
+// ("?", "+") counts without it; the keypad counts as the main keys.
+QString keyText(int key, Qt::KeyboardModifiers modifiers)
+{
+    modifiers &= Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
+    const bool symbol = key > 0x20 && key < 0x7f && !(key >= 'A' && key <= 'Z') && !(key >= '0' && key <= '9');
+    if (symbol)
+        modifiers &= ~Qt::ShiftModifier;
+    return QKeySequence(QKeyCombination(modifiers, Qt::Key(key))).toString(QKeySequence::PortableText);
+}
+
+// A binding's keys in that spelling; empty when the text names no single key.
+QString normalizedKeys(const std::string& keys)
+{
+    const QKeySequence seq = QKeySequence::fromString(QString::fromStdString(keys), QKeySequence::PortableText);
+    if (seq.count() != 1 || seq[0].key() == Qt::Key_unknown)
+        return {};
+    return keyText(seq[0].key(), seq[0].keyboardModifiers());
+}
+
+// What a key types, for the key events sent for a key sequence.
+QString typedText(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return {};
+    if (key >= 'A' && key <= 'Z')
+        return QString(QChar(modifiers & Qt::ShiftModifier ? key : key - 'A' + 'a'));
+    if (key >= 0x20 && key < 0x7f)
+        return QString(QChar(key));
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        return QStringLiteral("\r");
+    if (key == Qt::Key_Escape)
+        return QString(QChar(0x1b));
+    return {};
+}
+
 }
 
 struct DesktopShell::Impl : public QObject {
@@ -65,10 +109,20 @@ struct DesktopShell::Impl : public QObject {
     Qt::ContextMenuPolicy previousPolicy = Qt::DefaultContextMenu;
     bool minimized = false;
     bool hidden = false;
+    bool watchingKeys = false;
+    struct Binding {
+        std::function<void()> fn;
+        bool repeats = false;
+    };
+    std::map<QString, Binding> bindings; // by keyText
     QSocketNotifier* notifier = nullptr; // owned; deleted with the signal handlers
 
     void detach()
     {
+        if (watchingKeys && qApp)
+            qApp->removeEventFilter(this);
+        watchingKeys = false;
+        bindings.clear();
         if (widget) {
             widget->removeEventFilter(this);
             for (auto& action : actions)
@@ -82,15 +136,51 @@ struct DesktopShell::Impl : public QObject {
         widget = nullptr;
     }
 
-    void addAction(const char* text, const char* keys, std::function<void()> fn)
+    // A context menu entry; its keys, when it has any, are shown beside it
+    // and bound like any other key.
+    void addAction(const std::string& text, const std::string& keys, std::function<void()> fn)
     {
-        auto* action = new QAction(QString::fromUtf8(text), widget);
-        if (keys)
-            action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
-        action->setShortcutContext(Qt::WindowShortcut);
-        QObject::connect(action, &QAction::triggered, action, [fn = std::move(fn)] { fn(); });
+        QString label = QString::fromStdString(text);
+        if (!keys.empty())
+            label += QLatin1Char('\t') + QKeySequence::fromString(QString::fromStdString(keys), QKeySequence::PortableText)
+                                            .toString(QKeySequence::NativeText);
+        auto* action = new QAction(label, widget);
+        action->setData(QString::fromStdString(keys));
+        QObject::connect(action, &QAction::triggered, action, [fn] { fn(); });
         widget->addAction(action);
         actions.emplace_back(action);
+        if (!keys.empty())
+            bind(keys, std::move(fn), false);
+    }
+
+    bool bind(const std::string& keys, std::function<void()> fn, bool repeats)
+    {
+        const QString k = normalizedKeys(keys);
+        if (k.isEmpty() || !fn)
+            return false;
+        bindings[k] = Binding { std::move(fn), repeats };
+        return true;
+    }
+
+    // Keys pressed anywhere in the window, before the control with the
+    // focus sees them; a name being typed keeps its keys.
+    bool keyPress(QWidget* target, QKeyEvent* e)
+    {
+        if (!widget || !target || target->window() != widget.data())
+            return false;
+        if (qobject_cast<QLineEdit*>(target))
+            return false;
+        if (auto* text = qobject_cast<QPlainTextEdit*>(target); text && !text->isReadOnly())
+            return false;
+        auto it = bindings.find(keyText(e->key(), e->modifiers()));
+        if (it == bindings.end())
+            return false;
+        e->accept();
+        if (e->isAutoRepeat() && !it->second.repeats)
+            return true;
+        auto fn = it->second.fn; // the binding may be replaced by its own action
+        fn();
+        return true;
     }
 
     void addSeparator()
@@ -117,6 +207,8 @@ struct DesktopShell::Impl : public QObject {
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::KeyPress && watched->isWidgetType())
+            return keyPress(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
         if (watched != widget.data())
             return false;
         switch (event->type()) {
@@ -190,10 +282,14 @@ bool DesktopShell::attach(Window& window)
     impl_->minimized = found->isMinimized();
     impl_->hidden = false;
     impl_->previousPolicy = found->contextMenuPolicy();
-    found->installEventFilter(impl_.get());
+    // One filter on the application sees both the window's own events and
+    // the keys pressed in any of its controls.
     found->setContextMenuPolicy(Qt::ActionsContextMenu);
+    qApp->installEventFilter(impl_.get());
+    impl_->watchingKeys = true;
     impl_->addAction("Rotate left", "Ctrl+Left", [this] { rotateLeft(); });
     impl_->addAction("Rotate right", "Ctrl+Right", [this] { rotateRight(); });
+    impl_->addAction("Full screen", "F11", [this] { toggleFullScreen(); });
     impl_->addSeparator();
     impl_->addAction("Quit", "Ctrl+Q", [this] { quit(); });
     return true;
@@ -280,13 +376,12 @@ bool DesktopShell::simulateWindowEvent(const std::string& what)
 
 bool DesktopShell::triggerShortcut(const std::string& keys)
 {
-    const QKeySequence wanted(QString::fromStdString(keys));
-    for (auto& action : impl_->actions)
-        if (action && !action->isSeparator() && action->shortcut() == wanted) {
-            action->trigger();
-            return true;
-        }
-    return false;
+    auto it = impl_->bindings.find(normalizedKeys(keys));
+    if (it == impl_->bindings.end())
+        return false;
+    auto fn = it->second.fn;
+    fn();
+    return true;
 }
 
 std::vector<std::string> DesktopShell::menuEntries() const
@@ -294,8 +389,98 @@ std::vector<std::string> DesktopShell::menuEntries() const
     std::vector<std::string> out;
     for (auto& action : impl_->actions)
         if (action && !action->isSeparator())
-            out.push_back(action->text().toStdString());
+            out.push_back(action->text().section(QLatin1Char('\t'), 0, 0).toStdString());
     return out;
+}
+
+bool DesktopShell::triggerMenuEntry(const std::string& text)
+{
+    for (auto& action : impl_->actions)
+        if (action && !action->isSeparator() && action->text().section(QLatin1Char('\t'), 0, 0).toStdString() == text) {
+            action->trigger();
+            return true;
+        }
+    return false;
+}
+
+void DesktopShell::addMenuEntry(const std::string& text, const std::string& keys, std::function<void()> fn)
+{
+    if (!impl_->widget)
+        return;
+    // Before the separator that sets Quit apart, which stays last.
+    impl_->addAction(text, keys, std::move(fn));
+    auto& actions = impl_->actions;
+    if (actions.size() >= 3) {
+        QAction* added = actions.back();
+        QAction* before = actions[actions.size() - 3];
+        impl_->widget->removeAction(added);
+        impl_->widget->insertAction(before, added);
+        std::rotate(actions.end() - 3, actions.end() - 1, actions.end());
+    }
+}
+
+bool DesktopShell::bindKey(const std::string& keys, std::function<void()> fn, bool repeats)
+{
+    return impl_->widget && impl_->bind(keys, std::move(fn), repeats);
+}
+
+bool DesktopShell::sendKeys(const std::string& sequence)
+{
+    QWidget* window = impl_->widget.data();
+    const QKeySequence seq = QKeySequence::fromString(QString::fromStdString(sequence), QKeySequence::PortableText);
+    if (!window || seq.isEmpty())
+        return false;
+    for (int i = 0; i < seq.count(); ++i)
+        if (seq[i].key() == Qt::Key_unknown)
+            return false;
+    for (int i = 0; i < seq.count(); ++i) {
+        // Each key goes where a typed one would: to the control with the
+        // focus when it is in this window, else to the window.
+        QWidget* target = QApplication::focusWidget();
+        if (!target || target->window() != window)
+            target = window;
+        const int key = seq[i].key();
+        const Qt::KeyboardModifiers modifiers = seq[i].keyboardModifiers();
+        const QString text = typedText(key, modifiers);
+        QPointer<QWidget> alive(target);
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QApplication::sendEvent(target, &press);
+        if (alive) {
+            QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+            QApplication::sendEvent(target, &release);
+        }
+        if (!impl_->widget)
+            break; // the keys closed the window
+    }
+    return true;
+}
+
+void DesktopShell::toggleFullScreen()
+{
+    if (QWidget* w = impl_->widget.data())
+        w->setWindowState(w->windowState() ^ Qt::WindowFullScreen);
+}
+
+bool DesktopShell::isFullScreen() const
+{
+    QWidget* w = impl_->widget.data();
+    return w && (w->windowState() & Qt::WindowFullScreen);
+}
+
+void DesktopShell::fitToScreen()
+{
+    QWidget* w = impl_->widget.data();
+    QScreen* screen = w ? w->screen() : nullptr;
+    if (!screen)
+        return;
+    // The whole phone screen in view, whatever the desktop's scale factor:
+    // a window larger than the screen would leave controls out of reach.
+    const QRect room = screen->availableGeometry();
+    const QSize now = w->size();
+    const double s = std::min({ 1.0, 0.92 * room.width() / std::max(1, now.width()),
+        0.92 * room.height() / std::max(1, now.height()) });
+    if (s < 1)
+        w->resize(std::max(1, int(now.width() * s)), std::max(1, int(now.height() * s)));
 }
 
 }

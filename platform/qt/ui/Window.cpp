@@ -7,7 +7,9 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
+#include <QCloseEvent>
 #include <QPixmap>
+#include <functional>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -32,7 +34,19 @@ QString clockText(double now)
 class WindowWidget final : public BaseWidget {
 public:
     QString clock; // what the status bar shows; the window's minute timer sets it
+    std::function<void()>* onCloseRequest = nullptr; // non-owning: the Window's member
 protected:
+    void closeEvent(QCloseEvent* e) override
+    {
+        // A window whose owner decides about closing stays until it does.
+        if (onCloseRequest && *onCloseRequest) {
+            e->ignore();
+            auto handler = *onCloseRequest;
+            handler();
+            return;
+        }
+        BaseWidget::closeEvent(e);
+    }
     void resizeEvent(QResizeEvent* e) override
     {
         BaseWidget::resizeEvent(e);
@@ -126,12 +140,16 @@ Window::Window(Rect frame) : View(std::make_unique<WindowImpl>())
     // Any size the desktop gives it: the points scale to fit. Below this the
     // numbers would be unreadable anyway.
     impl().widget->setMinimumSize(120, 120);
+    static_cast<WindowWidget*>(impl().widget)->onCloseRequest = &onCloseRequest;
     setFrame(frame);
     liveWindows().push_back(this);
 }
 
 Window::~Window()
 {
+    if (auto* w = static_cast<WindowWidget*>(impl().widget))
+        w->onCloseRequest = nullptr;
+    setModalOver(nullptr);
     auto& all = liveWindows();
     all.erase(std::remove(all.begin(), all.end(), this), all.end());
     if (Application::shared().keyWindow() == this)
@@ -197,6 +215,21 @@ void Window::setPixelSize(int width, int height)
 }
 
 double Window::contentScale() const { return impl().windowScale; }
+
+void Window::setModalOver(Window* owner)
+{
+    QWidget* w = impl().widget;
+    if (!w)
+        return;
+    const bool shown = w->isVisible();
+    QWidget* ownerWidget = owner ? owner->impl().widget : nullptr;
+    if (w->parentWidget() == ownerWidget)
+        return;
+    w->setParent(ownerWidget, Qt::Dialog);
+    w->setWindowModality(ownerWidget ? Qt::WindowModal : Qt::NonModal);
+    if (shown)
+        w->show();
+}
 
 std::string Window::statusBarTime() const
 {

@@ -90,10 +90,60 @@ TEST(DesktopShellOrientation, FourQuarterTurnsComeBackAndLeftUndoesRight)
     EXPECT_EQ(DesktopShell::orientationAfterTurningRight(0), 4); // unknown counts as portrait
 }
 
-TEST_F(DesktopShellTest, TheContextMenuOffersRotationAndQuit)
+TEST_F(DesktopShellTest, TheContextMenuOffersRotationFullScreenAndQuitLast)
 {
-    EXPECT_EQ(shell->menuEntries(), (std::vector<std::string> { "Rotate left", "Rotate right", "Quit" }));
+    EXPECT_EQ(shell->menuEntries(), (std::vector<std::string> { "Rotate left", "Rotate right", "Full screen", "Quit" }));
     EXPECT_FALSE(shell->triggerShortcut("Ctrl+R"));
+    int undos = 0;
+    shell->addMenuEntry("Undo", "Ctrl+Z", [&] { ++undos; });
+    EXPECT_EQ(shell->menuEntries(),
+        (std::vector<std::string> { "Rotate left", "Rotate right", "Full screen", "Undo", "Quit" }));
+    EXPECT_TRUE(shell->triggerMenuEntry("Undo"));
+    EXPECT_TRUE(shell->triggerShortcut("Ctrl+Z"));
+    EXPECT_EQ(undos, 2);
+}
+
+// Keys arrive as real key events at the control with the focus and reach
+// their binding on the way: a letter with and without Shift are two keys, a
+// symbol is one key whether the keyboard needs Shift for it or not, and a
+// sequence is pressed key by key. A text that is no key sequence is refused.
+TEST_F(DesktopShellTest, KeysPressedInTheWindowRunTheirBindings)
+{
+    std::vector<std::string> ran;
+    for (const char* keys : { "R", "Shift+R", "?", "Ctrl+Shift+Z", "Ctrl+,", "Shift+Up", "+" })
+        ASSERT_TRUE(shell->bindKey(keys, [&ran, keys] { ran.push_back(keys); })) << keys;
+    EXPECT_FALSE(shell->bindKey("Ctrl+Z, Ctrl+Y", [] { }));
+    EXPECT_FALSE(shell->bindKey("", [] { }));
+
+    ASSERT_TRUE(shell->sendKeys("R"));
+    ASSERT_TRUE(shell->sendKeys("Shift+R"));
+    ASSERT_TRUE(shell->sendKeys("Shift+?")); // as a US keyboard sends it
+    ASSERT_TRUE(shell->sendKeys("Ctrl+Shift+Z, Ctrl+,"));
+    ASSERT_TRUE(shell->sendKeys("Shift+Up"));
+    ASSERT_TRUE(shell->sendKeys("Up")); // not bound: nothing
+    ASSERT_TRUE(shell->sendKeys("+"));
+    EXPECT_EQ(ran, (std::vector<std::string> { "R", "Shift+R", "?", "Ctrl+Shift+Z", "Ctrl+,", "Shift+Up", "+" }));
+    EXPECT_FALSE(shell->sendKeys(""));
+    EXPECT_FALSE(shell->sendKeys("Ctrl+Nonsense"));
+}
+
+// F11 makes the window fill the screen and back; the points stay whole and
+// in their aspect either way, and a turn of the device keeps the scale of a
+// window the player sized.
+TEST_F(DesktopShellTest, FullScreenAndResizingScaleThePointsKeepingTheirAspect)
+{
+    window->setPixelSize(640, 960);
+    EXPECT_DOUBLE_EQ(window->contentScale(), 2);
+    window->setPixelSize(1000, 960);
+    EXPECT_DOUBLE_EQ(window->contentScale(), 2); // letterboxed left and right
+    ASSERT_TRUE(shell->rotateLeft());
+    EXPECT_EQ(window->frame().width, 480);
+    EXPECT_DOUBLE_EQ(window->contentScale(), 2);
+    ASSERT_TRUE(shell->rotateRight());
+    ASSERT_TRUE(shell->triggerShortcut("F11"));
+    EXPECT_TRUE(shell->isFullScreen());
+    ASSERT_TRUE(shell->triggerShortcut("F11"));
+    EXPECT_FALSE(shell->isFullScreen());
 }
 
 TEST_F(DesktopShellTest, ShortcutsTurnTheDeviceThroughTheControllersQuery)

@@ -1,8 +1,10 @@
 #pragma once
 // Ties a window to the desktop session: minimising or hiding it sends the
 // application to the background, restoring brings it back, closing it, Ctrl+Q
-// or SIGTERM/SIGINT/SIGHUP terminate the application and end the run loop, and a
-// context menu with Ctrl+Left / Ctrl+Right turns the device. It draws nothing.
+// or SIGTERM/SIGINT/SIGHUP terminate the application and end the run loop, a
+// context menu with Ctrl+Left / Ctrl+Right turns the device, F11 toggles full
+// screen, and keys pressed in the window run the actions bound to them. It
+// draws nothing and knows no game.
 
 #include <functional>
 #include <memory>
@@ -49,12 +51,33 @@ public:
     bool rotateLeft();
     bool rotateRight();
 
+    // Keys, in Qt's key-sequence text ("Ctrl+Z", "Shift+Up", "F1", "?"),
+    // run their action when pressed in the window, before the control with
+    // the focus sees them, except while a name is being typed. A symbol
+    // counts with or without Shift. Held keys repeat only when `repeats`.
+    // False for a text that names no single key.
+    bool bindKey(const std::string& keys, std::function<void()> fn, bool repeats = false);
+    // A context menu entry, placed before Quit, with its keys shown and bound.
+    void addMenuEntry(const std::string& text, const std::string& keys, std::function<void()> fn);
+    // Delivers a key sequence ("Ctrl+Z", "Shift+R, L") as real key events, key
+    // by key, to the control with the focus in the window (else the window).
+    // False for a text that is no key sequence.
+    bool sendKeys(const std::string& sequence);
+
+    void toggleFullScreen();
+    bool isFullScreen() const;
+    // Shrinks the window until it fits the screen's free area, keeping its
+    // aspect (a desktop scaled up can leave less room than 320 x 480).
+    void fitToScreen();
+
     // For tests: acts as the desktop would on the attached window.
     // "minimize", "restore", "hide", "show", "close"; false when unknown or detached.
     bool simulateWindowEvent(const std::string& what);
-    // Runs the menu entry whose shortcut is `keys` ("Ctrl+Q", "Ctrl+Left");
-    // false when there is none.
+    // Runs the action bound to `keys` ("Ctrl+Q", "Ctrl+Left"); false when
+    // there is none.
     bool triggerShortcut(const std::string& keys);
+    // Runs the context menu entry with this text; false when there is none.
+    bool triggerMenuEntry(const std::string& text);
     // Texts of the context menu entries, in order (separators left out).
     std::vector<std::string> menuEntries() const;
 

@@ -3,6 +3,7 @@
 // status bar (320 x 480 in portrait, 480 x 320 in landscape).
 
 #include "platform/ui/View.h"
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -28,6 +29,13 @@ public:
     // Renders the window as it is now, at its size, to a PNG file (works offscreen too).
     bool renderToPng(const std::string& path);
     void setTitle(const std::string& title);
+    // Keeps this window in front of `owner` and takes the owner's input
+    // while shown (a settings window over the game); null lets it go.
+    // The owner must outlive the tie.
+    void setModalOver(Window* owner); // non-owning
+    // The desktop asks to close the window (its close button): when set, the
+    // window stays and this decides; when not, the window closes.
+    std::function<void()> onCloseRequest;
     // The time the status bar shows ("12:05 PM"); it follows the clock.
     std::string statusBarTime() const;
 };
