@@ -4,6 +4,8 @@
 
 #include "platform/ui/Image.h"
 
+#include <utility>
+
 // The screen as its interface description would hold it: every control with
 // its portrait frame, its outlet's name and its action. The start-up
 // (viewDidLoad) completes it.
@@ -120,6 +122,20 @@ void TolvaneViewController::loadView()
     buttonFacebook = std::make_unique<platform::Button>(f.buttonFacebook, platform::Button::Type::Custom);
     buttonFacebook->setObjectName("buttonFacebook");
     buttonFacebook->onTouchUpInside = [this](platform::Button& b) { handleFacebookBtn(&b); };
+
+    // What screen readers call the controls; the wheels say their totals
+    // themselves (accessibilityLabelForComponent).
+    for (auto& [view, label] : std::initializer_list<std::pair<platform::View*, const char*>> {
+             { buttonInc0.get(), "Player 1 plus one" }, { buttonDec0.get(), "Player 1 minus one" },
+             { buttonInc5Hp0.get(), "Player 1 plus five" }, { buttonDec5Hp0.get(), "Player 1 minus five" },
+             { buttonInc1.get(), "Player 2 plus one" }, { buttonDec1.get(), "Player 2 minus one" },
+             { buttonInc5Hp1.get(), "Player 2 plus five" }, { buttonDec5Hp1.get(), "Player 2 minus five" },
+             { nameField0.get(), "Player 1 name" }, { nameField1.get(), "Player 2 name" },
+             { buttonReset.get(), "Reset: next round; hold for a new game" }, { buttonLogView.get(), "Game log" },
+             { buttonDice.get(), "Dice" }, { buttonSwap.get(), "Swap sides" },
+             { switchPoison.get(), "Poison counters" }, { buttonFacebook.get(), "Tolvane on Facebook" },
+             { logView.get(), "Game log text" }, { pelkLogo.get(), "Tolvane" } })
+        view->setAccessibilityLabel(label);
 
     for (platform::View* v : std::initializer_list<platform::View*> { pelkLogo.get(), nameField0.get(),
              nameField1.get(), labelPoison0.get(), labelPoison1.get(), buttonDec5Hp0.get(), buttonDec5Hp1.get(),

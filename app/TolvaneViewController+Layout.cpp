@@ -169,11 +169,14 @@ void TolvaneViewController::buildLayoutForManyPlayers()
     place(buttonInc0, { 70, 395, 66, 61 });
     buttonDec0->setTitle("All -1");
     buttonInc0->setTitle("All +1");
+    buttonDec0->setAccessibilityLabel("All players minus one");
+    buttonInc0->setAccessibilityLabel("All players plus one");
 
     buttonDiceAll = std::make_unique<platform::Button>(platform::Rect { 203, 402, 50, 50 },
         platform::Button::Type::RoundedRect);
     buttonDiceAll->setObjectName("dice");
     buttonDiceAll->setTitle("Dice");
+    buttonDiceAll->setAccessibilityLabel("Dice for every player");
     buttonDiceAll->onTouchUpInside = [this](platform::Button&) { doThrowDice(); };
     auto white = platform::Image::named("whiteButton.png");
     auto blue = platform::Image::named("blueButton.png");
@@ -215,6 +218,7 @@ void TolvaneViewController::buildLayoutForManyPlayers()
         field->setAdjustsFontSizeToFitWidth(true);
         field->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
         field->setText(i < 4 ? kDefaultNames[i] : "");
+        field->setAccessibilityLabel("Player " + std::to_string(p + 1) + " name");
         field->setTransformRotation(kQuarterTurn);
         view().addSubview(*field);
         ar_nameField.push_back(field.get());

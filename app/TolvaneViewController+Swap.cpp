@@ -1,5 +1,6 @@
 #include "TolvaneViewController.h"
 
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 
 #include <algorithm>
@@ -55,6 +56,9 @@ void TolvaneViewController::textFieldDoneEditing(platform::TextField& field)
 {
     field.setFont(fontNameField);
     field.resignFirstResponder();
+    for (size_t p = 0; p < ar_nameField.size(); ++p)
+        if (ar_nameField[p] == &field)
+            platform::Accessibility::announce(field, "Player " + std::to_string(p + 1) + " is now " + field.text());
     gameDidChange(GameChange::Name);
 }
 

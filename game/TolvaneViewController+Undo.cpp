@@ -1,4 +1,6 @@
 #include "TolvaneViewController.h"
+
+#include "platform/ui/Accessibility.h"
 #include <algorithm>
 
 GameSnapshot TolvaneViewController::snapshotGame() const
@@ -78,6 +80,31 @@ void TolvaneViewController::gameDidChange(GameChange change)
         undoHistory_.restart(snapshotGame());
         break;
     }
+    announceChanges();
     if (onGameChanged)
         onGameChanged(change);
+}
+
+std::string TolvaneViewController::accessibilityLabelForComponent(platform::PickerView&, int component)
+{
+    if (isPoison && (component == 1 || component == 2))
+        return "Player " + std::to_string(component) + " poison, " + std::to_string(getPoisonCnt(component - 1));
+    const int player = isPoison ? (component == 3 ? 1 : 0) : component;
+    return "Player " + std::to_string(player + 1) + " life, " + std::to_string(getHP(player));
+}
+
+void TolvaneViewController::announceChanges()
+{
+    const GameSnapshot now = snapshotGame();
+    if (picker && spokenTotals_.size() == now.totals.size()) {
+        for (size_t p = 0; p < now.totals.size(); ++p)
+            if (now.totals[p] != spokenTotals_[p] && p < ar_nameField.size())
+                platform::Accessibility::announce(*picker, ar_nameField[p]->text() + ", " + std::to_string(now.totals[p]));
+        for (size_t p = 0; p < now.poisonCounts.size() && p < spokenPoison_.size(); ++p)
+            if (now.poisonCounts[p] != spokenPoison_[p] && p < ar_nameField.size())
+                platform::Accessibility::announce(*picker,
+                    ar_nameField[p]->text() + ", poison " + std::to_string(now.poisonCounts[p]));
+    }
+    spokenTotals_ = now.totals;
+    spokenPoison_ = now.poisonCounts;
 }

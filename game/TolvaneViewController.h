@@ -119,6 +119,8 @@ public:
     std::unique_ptr<platform::View> viewForRow(platform::PickerView& pickerView, int row, int component,
         platform::View* reusing) override;
     std::string titleForRow(platform::PickerView& pickerView, int row, int component) override;
+    // "Player 1 life, 20", "Player 2 poison, 3": what a screen reader says of a wheel.
+    std::string accessibilityLabelForComponent(platform::PickerView& pickerView, int component) override;
     void didSelectRow(platform::PickerView& pickerView, int row, int component) override;
 
     // ---- Life picker: column operations ----
@@ -221,6 +223,11 @@ public:
 
 private:
     void gameDidChange(GameChange change);
+    // Tells screen readers of every total and poison count that changed
+    // since they were last told, with the player's name.
+    void announceChanges();
+    std::vector<int> spokenTotals_;
+    std::vector<int> spokenPoison_;
     // A rise of `by` rows for the column shown in `component`, growing the
     // column first as often as needed; false when the column cannot grow.
     bool riseSelection(int column, int component, int by, bool animated);

@@ -29,6 +29,8 @@ struct ButtonImpl final : View::Impl {
     ~ButtonImpl() override { releaseWidget(); }
 
     void paintContent(QPainter& painter, const QRectF& r) override;
+    std::string accessibleRole() const override { return "button"; }
+    std::string accessibleText() const override { return pick<std::string>(titles, ControlStateNormal, {}); }
     void mousePress(QMouseEvent* e) override;
     void mouseMove(QMouseEvent* e) override;
     void mouseRelease(QMouseEvent* e) override;

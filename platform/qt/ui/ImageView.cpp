@@ -7,6 +7,7 @@ namespace platform {
 namespace {
 struct ImageViewImpl final : View::Impl {
     ImageViewImpl() : View::Impl(new BaseWidget, Pointer::PassedThrough) { }
+    std::string accessibleRole() const override { return "image"; }
     ~ImageViewImpl() override { releaseWidget(); }
 
     std::shared_ptr<const Image> image;

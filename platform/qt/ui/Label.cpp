@@ -11,6 +11,8 @@ struct LabelImpl final : View::Impl {
     ~LabelImpl() override { releaseWidget(); }
 
     void paintContent(QPainter& painter, const QRectF& r) override;
+    std::string accessibleRole() const override { return "label"; }
+    std::string accessibleText() const override { return text; }
 
     std::string text;
     Color color = Color::darkText();

@@ -36,6 +36,31 @@ struct PickerImpl final : View::Impl {
 
     PickerView& owner() const { return *static_cast<PickerView*>(self); }
 
+    std::string accessibleRole() const override { return "picker"; }
+    int accessiblePartCount() override { ensureLoaded(); return int(counts.size()); }
+    std::string accessiblePartName(int k) override
+    {
+        std::string name = delegate ? delegate->accessibilityLabelForComponent(owner(), k) : std::string();
+        return name.empty() ? "Wheel " + std::to_string(k + 1) + ", " + accessiblePartValue(k) : name;
+    }
+    std::string accessiblePartValue(int k) override
+    {
+        return valid(k) && counts[size_t(k)] > 0 ? owner().textForRow(selected[size_t(k)], k) : std::string();
+    }
+    QRectF accessiblePartRect(int k) override
+    {
+        if (!valid(k))
+            return {};
+        double w = double(frame.width) / double(counts.size());
+        return QRectF(k * w, 0, w, frame.height);
+    }
+    // Screen readers hear of a wheel whose total changed.
+    void selectionChanged(int k)
+    {
+        if (widget)
+            qtui::accessibleNameChanged(widget, k);
+    }
+
     Lifetime lifetime;
 
     int askComponents()
@@ -100,6 +125,7 @@ struct PickerImpl final : View::Impl {
         selected[size_t(k)] = row;
         if (widget)
             widget->update();
+        selectionChanged(k);
         if (delegate)
             delegate->didSelectRow(owner(), row, k);
     }
@@ -348,10 +374,13 @@ void PickerView::selectRow(int row, int component, bool)
     p.ensureLoaded();
     if (!p.valid(component) || p.counts[size_t(component)] == 0)
         return;
+    const int before = p.selected[size_t(component)];
     p.selected[size_t(component)] = std::clamp(row, 0, p.counts[size_t(component)] - 1);
     if (p.dragComponent == component)
         p.dragComponent = -1;
     impl().widget->update();
+    if (p.selected[size_t(component)] != before)
+        p.selectionChanged(component);
 }
 
 void PickerView::reloadComponent(int component)

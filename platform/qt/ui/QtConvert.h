@@ -32,4 +32,9 @@ QFont toQFont(const Font& font, float size);
 
 Qt::Alignment toQtAlignment(TextAlignment a);
 
+// Puts our views into the toolkit's accessibility tree (once per process).
+void installAccessibility();
+// Tells screen readers that a view's (or one of its parts') name changed.
+void accessibleNameChanged(QObject* widget, int part = -1);
+
 }

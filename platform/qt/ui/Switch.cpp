@@ -10,6 +10,8 @@ struct SwitchImpl final : View::Impl {
     ~SwitchImpl() override { releaseWidget(); }
 
     void paintContent(QPainter& painter, const QRectF& r) override;
+    std::string accessibleRole() const override { return "switch"; }
+    std::string accessibleValue() const override { return on ? "on" : "off"; }
     void mouseRelease(QMouseEvent* e) override;
 
     bool on = false;

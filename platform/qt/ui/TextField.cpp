@@ -129,6 +129,12 @@ protected:
 };
 
 struct TextFieldImpl final : View::Impl {
+    std::string accessibleRole() const override { return "text"; }
+    std::string accessibleValue() const override
+    {
+        auto* w = static_cast<TextFieldWidget*>(widget);
+        return w && w->state ? *w->state->text : std::string();
+    }
     void scaleChanged() override
     {
         auto* w = static_cast<TextFieldWidget*>(widget);

@@ -31,6 +31,7 @@ QRect turnedBox(Rect f, float radians)
 
 View::Impl::Impl(QWidget* w, Pointer pointer) : widget(w)
 {
+    qtui::installAccessibility();
     if (widget && pointer == Pointer::PassedThrough)
         widget->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (auto* b = dynamic_cast<BaseWidget*>(widget))
@@ -398,6 +399,18 @@ void View::setToolTip(const std::string& text)
         impl_->widget->setToolTip(QString::fromStdString(text));
 }
 const std::string& View::toolTip() const { return impl_->toolTip; }
+
+void View::setAccessibilityLabel(const std::string& label)
+{
+    if (impl_->accessibilityLabel == label)
+        return;
+    impl_->accessibilityLabel = label;
+    if (impl_->widget) {
+        impl_->widget->setAccessibleName(QString::fromStdString(label)); // toolkit widgets of their own
+        qtui::accessibleNameChanged(impl_->widget);
+    }
+}
+const std::string& View::accessibilityLabel() const { return impl_->accessibilityLabel; }
 
 void View::setObjectName(const std::string& name)
 {

@@ -43,6 +43,7 @@ struct View::Impl {
     unsigned autoresizing = AutoresizingNone;
     std::string name;
     std::string toolTip;
+    std::string accessibilityLabel;
     // A top-level view (the window) shows its widget itself once made visible.
     bool topLevel = false;
     bool topLevelShown = false;
@@ -82,6 +83,16 @@ struct View::Impl {
     virtual void wheel(QWheelEvent* e) { e->ignore(); }
     // Maps a position on the widget to the view's own (unturned) coordinates.
     QPointF toViewPoint(QPointF widgetPoint) const;
+
+    // For screen readers: the kind of control, its own text when it has no
+    // accessibility label, a value, and parts that are not views.
+    virtual std::string accessibleRole() const { return children.empty() ? "view" : "group"; }
+    virtual std::string accessibleText() const { return {}; }
+    virtual std::string accessibleValue() const { return {}; }
+    virtual int accessiblePartCount() { return 0; }
+    virtual std::string accessiblePartName(int) { return {}; }
+    virtual std::string accessiblePartValue(int) { return {}; }
+    virtual QRectF accessiblePartRect(int) { return {}; }
 };
 
 // The widget behind plain views and most controls: paints the background

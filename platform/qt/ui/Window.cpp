@@ -89,6 +89,8 @@ struct WindowImpl final : View::Impl {
         releaseWidget();
     }
     ViewController* root = nullptr; // non-owning
+    std::string accessibleRole() const override { return "window"; }
+    std::string accessibleText() const override { return widget ? widget->windowTitle().toStdString() : std::string(); }
 
     // Nothing else repaints the status bar while the player only looks at
     // it, so the window sets its time at every change of the minute, on the

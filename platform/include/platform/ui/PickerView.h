@@ -27,6 +27,9 @@ public:
     virtual std::string titleForRow(PickerView&, int /*row*/, int /*component*/) { return {}; }
     virtual void didSelectRow(PickerView&, int /*row*/, int /*component*/) { }
     virtual float rowHeightForComponent(PickerView&, int /*component*/) { return 44; }
+    // What a screen reader calls a wheel ("Player 1 life, 20"); empty: the
+    // wheel's number and its selected row's text.
+    virtual std::string accessibilityLabelForComponent(PickerView&, int /*component*/) { return {}; }
 };
 
 class PickerView : public View {

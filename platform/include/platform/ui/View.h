@@ -62,6 +62,12 @@ public:
     void setToolTip(const std::string& text);
     const std::string& toolTip() const;
 
+    // What a screen reader calls the view ("Player 1 plus one"); empty: the
+    // control's own text (a title, a label's text). Setting a new one tells
+    // screen readers of the change.
+    void setAccessibilityLabel(const std::string& label);
+    const std::string& accessibilityLabel() const;
+
     // Name used to find controls (tests, automation, accessibility).
     void setObjectName(const std::string& name);
     const std::string& objectName() const;
