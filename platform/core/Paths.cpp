@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 #ifndef TOLVANE_RESOURCES_DIR
 #define TOLVANE_RESOURCES_DIR "resources"
@@ -23,9 +24,27 @@ std::string& containerDir()
     static std::string dir;
     return dir;
 }
+// The build's resources folder; an installed program, whose build tree is
+// gone, finds them beside it in <prefix>/share/tolvane/resources.
+std::string defaultResources()
+{
+    if (FileSystem::isDirectory(TOLVANE_RESOURCES_DIR))
+        return TOLVANE_RESOURCES_DIR;
+    char exe[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n > 0) {
+        std::string path(exe, size_t(n));
+        const std::string bin = path.substr(0, path.rfind('/'));
+        const std::string installed = bin.substr(0, bin.rfind('/')) + "/share/tolvane/resources";
+        if (FileSystem::isDirectory(installed))
+            return installed;
+    }
+    return TOLVANE_RESOURCES_DIR;
+}
+
 std::string& resourcesDir()
 {
-    static std::string dir = TOLVANE_RESOURCES_DIR;
+    static std::string dir = defaultResources();
     return dir;
 }
 
