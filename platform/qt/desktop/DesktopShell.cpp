@@ -461,6 +461,16 @@ void DesktopShell::toggleFullScreen()
         w->setWindowState(w->windowState() ^ Qt::WindowFullScreen);
 }
 
+bool DesktopShell::fitsScreen() const
+{
+    QWidget* w = impl_->widget.data();
+    QScreen* screen = w ? w->screen() : nullptr;
+    if (!screen)
+        return false;
+    const QRect room = screen->availableGeometry();
+    return w->width() <= room.width() && w->height() <= room.height();
+}
+
 bool DesktopShell::isFullScreen() const
 {
     QWidget* w = impl_->widget.data();

@@ -51,9 +51,9 @@ std::string roleName(QAccessible::Role role)
     return "other";
 }
 
-View::Impl* implOf(QObject* object)
+View::Impl* implOf(QWidget* widget)
 {
-    auto* base = dynamic_cast<BaseWidget*>(object);
+    auto* base = dynamic_cast<BaseWidget*>(widget);
     return base ? base->impl : nullptr;
 }
 
@@ -178,9 +178,14 @@ QRect PartAccessible::rect() const
         QSize(int(r.width() * s), int(r.height() * s)));
 }
 
-QAccessibleInterface* factory(const QString&, QObject* object)
+QAccessibleInterface* factory(const QString& className, QObject* object)
 {
-    if (auto* base = dynamic_cast<BaseWidget*>(object))
+    // Our widgets have no meta-object of their own, so they present as plain
+    // QWidget; everything else (the web engine's items, toolkit controls)
+    // keeps the toolkit's own interface and is never cast.
+    if (!object || !object->isWidgetType() || className != QLatin1String("QWidget"))
+        return nullptr;
+    if (auto* base = dynamic_cast<BaseWidget*>(static_cast<QWidget*>(object)))
         return new ViewAccessible(base);
     return nullptr;
 }

@@ -42,7 +42,22 @@ public:
     {
         setGeometry(0, 0, size.width(), size.height());
         if (box) {
-            box->setFixedWidth(std::max(100, std::min(284, size.width() - 20)));
+            // The box and its text follow the window's scale, as the rest of
+            // the screen does.
+            Window* window = windows::windowOfWidget(parentWidget());
+            // (Worked out from the size: the window may not have relaid out yet.)
+            double s = 1.0;
+            if (window && window->frame().width > 0 && window->frame().height > 0)
+                s = std::min(size.width() / double(window->frame().width), size.height() / double(window->frame().height));
+            for (QWidget* part : box->findChildren<QWidget*>()) {
+                const QVariant points = part->property("points");
+                if (points.isValid()) {
+                    QFont f = part->font();
+                    f.setPixelSize(std::max(1, int(points.toDouble() * s + 0.5)));
+                    part->setFont(f);
+                }
+            }
+            box->setFixedWidth(std::max(100, std::min(int(284 * s), size.width() - int(20 * s))));
             box->adjustSize();
             box->move((size.width() - box->width()) / 2, (size.height() - box->height()) / 2);
         }
@@ -137,6 +152,7 @@ void AlertView::Impl::build(AlertView& alert, QWidget* host)
         l->setWordWrap(true);
         l->setAlignment(Qt::AlignCenter);
         l->setFont(qtui::toQFont(bold ? Font::boldSystemFont(17) : Font::systemFont(15)));
+        l->setProperty("points", bold ? 17.0 : 15.0);
         l->setPalette(pal);
         layout->addWidget(l);
     };
@@ -159,6 +175,8 @@ void AlertView::Impl::build(AlertView& alert, QWidget* host)
             continue;
         auto* b = new QPushButton(qtui::toQString(buttons_[size_t(i)]), box);
         b->setObjectName(QStringLiteral("alertButton%1").arg(i));
+        b->setFont(qtui::toQFont(Font::systemFont(15)));
+        b->setProperty("points", 15.0);
         QObject::connect(b, &QPushButton::clicked, b, [a = &alert, i] {
             ++clicksInProgress;
             a->simulateButtonPress(i);

@@ -140,6 +140,14 @@ TEST_F(DesktopShellTest, FullScreenAndResizingScaleThePointsKeepingTheirAspect)
     EXPECT_EQ(window->frame().width, 480);
     EXPECT_DOUBLE_EQ(window->contentScale(), 2);
     ASSERT_TRUE(shell->rotateRight());
+    // A window larger than the screen (a desktop scaled up, QT_SCALE_FACTOR=2)
+    // is brought within it, still whole and in its aspect.
+    window->setPixelSize(3200, 4800);
+    EXPECT_FALSE(shell->fitsScreen());
+    shell->fitToScreen();
+    EXPECT_TRUE(shell->fitsScreen());
+    EXPECT_LT(window->contentScale(), 10);
+    EXPECT_GT(window->contentScale(), 0.3);
     ASSERT_TRUE(shell->triggerShortcut("F11"));
     EXPECT_TRUE(shell->isFullScreen());
     ASSERT_TRUE(shell->triggerShortcut("F11"));

@@ -69,6 +69,8 @@ public:
     // Shrinks the window until it fits the screen's free area, keeping its
     // aspect (a desktop scaled up can leave less room than 320 x 480).
     void fitToScreen();
+    // Whether the whole window lies within the screen's free area.
+    bool fitsScreen() const;
 
     // For tests: acts as the desktop would on the attached window.
     // "minimize", "restore", "hide", "show", "close"; false when unknown or detached.
