@@ -100,8 +100,8 @@ TEST(ADSLocation, CoordinatesAreEncipheredToAKnownCiphertext)
 
     // Computed independently from the padded text with the command-line tool:
     //   printf '%s\001' "$TEXT" > plain.bin
-    //   openssl enc -aes-128-cbc -nopad -K 7a31c40e955b22f846d10b8e63a719ec \
-    //       -iv 0065cd1d00ca9a3b002f685901943577 -in plain.bin | xxd -p
+    //   openssl enc -aes-128-cbc -nopad -K 7a31c40e955b22f846d10b8e63a719ec
+    //       -iv 0065cd1d00ca9a3b002f685901943577 -in plain.bin | xxd -p   (one line)
     const std::string expectedCipher =
         "d925cc3303ab37d88560e8af1f306916d4d8b1127ebc8bfb6f330926f728cb6c4a4a1723ed8a18251765befb318067042c68dc9bb"
         "55405d8558a680e3b10024421670026943683f884e4d17b27de96d5b1c5eef9f16f916f70ff59b89d279d42fb3783a7da11b1848c4"
@@ -144,21 +144,6 @@ TEST(ADSLocation, DescriptionsGoOutInClearWithQuotesReplaced)
     EXPECT_EQ(decodeWebSafe(std::string_view(*wire).substr(2)),
         "role: 6 producer: 24 historical_role: 1 historical_producer: 12 timestamp: 1300000000500000 loc: "
         "\"Caf\xc3\xa9 'Le Zinc', Paris\"");
-}
-
-TEST(Crypto, Md5AndCipherPrimitives)
-{
-    // md5sum of the empty input and of "abc" (RFC 1321 test suite).
-    auto empty = platform::Crypto::md5("");
-    EXPECT_EQ(hex(std::string(empty.begin(), empty.end())), "d41d8cd98f00b204e9800998ecf8427e");
-    auto abc = platform::Crypto::md5("abc");
-    EXPECT_EQ(hex(std::string(abc.begin(), abc.end())), "900150983cd24fb0d6963f7d28e17f72");
-    std::array<uint8_t, 16> key {}, iv {};
-    EXPECT_FALSE(platform::Crypto::aes128CbcEncryptNoPadding(key, iv, "not sixteen").has_value());
-    // FIPS-197 style check: AES-128 of 16 zero bytes under the zero key.
-    auto zero = platform::Crypto::aes128CbcEncryptNoPadding(key, iv, std::string(16, '\0'));
-    ASSERT_TRUE(zero);
-    EXPECT_EQ(hex(std::string(zero->begin(), zero->end())), "66e94bd4ef8a2c3b884cfa59ca342b2e");
 }
 
 }
