@@ -32,6 +32,7 @@ std::string demangled(const char* symbol)
 // and whether anything after the parameter list (const, &) marks a member.
 struct NameParts {
     std::string scope;
+    std::string scopeLast; // the scope's own last component
     std::string name;
     bool hasParameters = false;
     bool memberQualifiers = false;
@@ -68,13 +69,19 @@ NameParts splitDemangled(std::string_view input)
             && (i + 8 >= text.size() || !isIdentifierChar(text[i + 8]))) {
             inOperatorName = true;
             i += 8;
-            if (text.compare(i, 2, "()") == 0 || text.compare(i, 2, "[]") == 0)
-                ++i;
-            else {
-                while (i < text.size() && std::strchr("<>=!+-*/%^&|~,", text[i]))
-                    ++i;
-                --i;
+            // The longest operator token; a "<" after it opens template arguments.
+            static const char* const kTokens[] = { "<<=", ">>=", "<=>", "->*", "()", "[]", "<<", ">>", "<=", ">=", "==",
+                "!=", "&&", "||", "++", "--", "+=", "-=", "*=", "/=", "%=", "&=", "|=", "^=", "->", ",", "+", "-", "*",
+                "/", "%", "^", "&", "|", "~", "!", "=", "<", ">" };
+            size_t length = 0;
+            for (const char* token : kTokens) {
+                if (text.compare(i, std::strlen(token), token) == 0) {
+                    length = std::strlen(token);
+                    break;
+                }
             }
+            i += length;
+            --i;
             continue;
         }
         if (depth == 0 && text.compare(i, 21, "(anonymous namespace)") == 0) {
@@ -111,19 +118,25 @@ NameParts splitDemangled(std::string_view input)
         default:
             break;
         }
-        if (depth < 0)
-            return { {}, std::string(text), false, false }; // not a name this reading understands
+        if (depth < 0) {
+            NameParts whole; // not a name this reading understands
+            whole.name = std::string(text);
+            return whole;
+        }
     }
 
     NameParts parts;
-    size_t end = text.size();
-    if (!groups.empty() && depth == 0) {
-        parts.hasParameters = true;
-        end = groups.back().open;
-        std::string_view after = text.substr(groups.back().close + 1);
-        parts.memberQualifiers = after.find("const") != std::string_view::npos
-            || after.find("volatile") != std::string_view::npos || after.find('&') != std::string_view::npos;
+    // Without a parameter list this is no function ("vtable for X", a plain
+    // C name): the text is kept whole.
+    if (groups.empty() || depth != 0) {
+        parts.name = std::string(text);
+        return parts;
     }
+    parts.hasParameters = true;
+    const size_t end = groups.back().open;
+    const std::string_view after = text.substr(groups.back().close + 1);
+    parts.memberQualifiers = after.find("const") != std::string_view::npos
+        || after.find("volatile") != std::string_view::npos || after.find('&') != std::string_view::npos;
     size_t start = 0;
     for (size_t s : spaces)
         if (s < end)
@@ -134,10 +147,15 @@ NameParts splitDemangled(std::string_view input)
             cut = s;
     if (cut == std::string_view::npos) {
         parts.name = std::string(text.substr(start, end - start));
-    } else {
-        parts.scope = std::string(text.substr(start, cut - start));
-        parts.name = std::string(text.substr(cut + 2, end - cut - 2));
+        return parts;
     }
+    size_t scopeStart = start;
+    for (size_t s : separators)
+        if (s >= start && s < cut)
+            scopeStart = s + 2;
+    parts.scope = std::string(text.substr(start, cut - start));
+    parts.scopeLast = std::string(text.substr(scopeStart, cut - scopeStart));
+    parts.name = std::string(text.substr(cut + 2, end - cut - 2));
     return parts;
 }
 
@@ -150,11 +168,7 @@ bool scopeIsClass(const NameParts& parts)
 {
     if (parts.scope.empty() || !parts.hasParameters)
         return false;
-    std::string_view scope = parts.scope;
-    size_t last = scope.rfind("::");
-    // The last component's own "::" cannot sit inside template arguments
-    // here, since those are cut off with it.
-    std::string_view lastComponent = last == std::string_view::npos ? scope : scope.substr(last + 2);
+    std::string_view lastComponent = parts.scopeLast;
     if (lastComponent.empty() || lastComponent.front() == '{' || lastComponent.front() == '(')
         return false; // a lambda, an unnamed type or an anonymous namespace
     if (lastComponent.back() == '>' || parts.memberQualifiers)

@@ -42,11 +42,22 @@ public:
     }
 };
 
+// A function template: its name carries its return type and template
+// arguments, and its operator's "+" runs into the "<" of those arguments.
+template<typename T> struct Tag { };
+
+template<typename T> STACK_PROBE std::string operator+(Tag<T>, int times)
+{
+    std::string trace = holder<T>().get();
+    probeCalls = probeCalls + times;
+    return trace;
+}
+
 class Visitor {
 public:
     STACK_PROBE std::string operator()(int times) const
     {
-        std::string trace = holder<int>().get();
+        std::string trace = Tag<int>() + times;
         probeCalls = probeCalls + times;
         return trace;
     }
@@ -123,7 +134,7 @@ TEST(ADSStackTrace, NamesKnownFramesInMethodAndFunctionForm)
 
     // The innermost line is the caller of ADSStackTrace, not ADSStackTrace itself.
     const std::vector<std::string> expected = { "-[stacktest::Probe capture]", "-[stacktest::holder<int> get]",
-        "-[stacktest::Visitor operator()]", "-[stacktest::Recorder Recorder]", "stacktest::freeFunction()",
+        "stacktest::operator+<int>()", "-[stacktest::Visitor operator()]", "-[stacktest::Recorder Recorder]", "stacktest::freeFunction()",
         "stacktest_c_entry()", "-[ADSStackTrace_NamesKnownFramesInMethodAndFunctionForm_Test TestBody]" };
     ASSERT_GE(names.size(), expected.size()) << trace;
     EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + long(expected.size())), expected) << trace;
