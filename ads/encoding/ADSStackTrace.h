@@ -27,11 +27,14 @@ struct ADSStackAddressDescriptor {
 std::vector<ADSStackAddressDescriptor> ADSGetStackAddressDescriptorsForAddresses(std::span<const void* const> addresses);
 
 // One line per descriptor, numbered from 0, joined with "\n":
-//   "#0  libads.so                           0x7f01a2b3c4d5 main()"
-//   "#1  tolvane                             0x0055d4c3a2 -[ADSSignals produceClickSignal]"
+//   "#0  tolvane                             0x55d4c3a2b1c0 -[ADSSignals produceClickSignal]"
+//   "#1  libc.so.6                           0x7f01a2b3c4d5 __libc_start_main()"
+//   "#2  ??                                  0x00000010 ???()"
 // The image is left-aligned in 35 columns, the address is at least 10 wide
 // with zeros after "0x"; "??" stands for an unknown image, "???" for an
-// unknown symbol. No descriptors give the empty string.
+// unknown symbol. A member function takes the method form "-[Class name]",
+// or "+[Class name]" when it is static; anything else "name()". No
+// descriptors give the empty string.
 std::string ADSStackTraceFromAddressDescriptors(std::span<const ADSStackAddressDescriptor> descriptors);
 
 // The calling thread's stack, its innermost frame being the caller of this function.
