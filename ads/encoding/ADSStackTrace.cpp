@@ -258,14 +258,23 @@ std::string ADSStackTraceFromAddressDescriptors(std::span<const ADSStackAddressD
     return out;
 }
 
-// Kept out of line so that the first frame backtrace() reports is always
-// this function's own, which is the one skipped.
+// Kept out of line so that it has a frame of its own, which is the one left
+// out. Counting frames would not find it: a sanitizer's interceptor of
+// backtrace() adds one of its own. The caller's return address does.
 __attribute__((noinline)) std::string ADSStackTrace()
 {
     void* frames[kMaxFrames];
-    int count = backtrace(frames, kMaxFrames);
-    if (count <= 1)
+    const int count = backtrace(frames, kMaxFrames);
+    const void* const caller = __builtin_return_address(0);
+    int first = count > 0 ? 1 : 0;
+    for (int i = 0; i < count; ++i) {
+        if (frames[i] == caller) {
+            first = i;
+            break;
+        }
+    }
+    if (first >= count)
         return {};
-    std::span<const void* const> callers(frames + 1, size_t(count - 1));
+    std::span<const void* const> callers(frames + first, size_t(count - first));
     return ADSStackTraceFromAddressDescriptors(ADSGetStackAddressDescriptorsForAddresses(callers));
 }
