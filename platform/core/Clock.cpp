@@ -44,7 +44,7 @@ int RealClock::localOffsetSeconds(double secondsSince1970) const
 {
     // Instants the C library cannot place (NaN, or beyond its years) have no
     // local offset; converting them to time_t would be undefined.
-    if (!(std::fabs(secondsSince1970) < 9.0e15))
+    if (!(std::fabs(secondsSince1970) < civil::kMaxSeconds))
         return 0;
     std::time_t t = std::time_t(secondsSince1970);
     std::tm local {};

@@ -397,6 +397,10 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
     if (f.month < 1 || f.month > 12 || f.day < 1 || f.day > civil::daysInMonth(f.year, f.month))
         return std::nullopt;
     const double wall = double(civil::secondsFromFields(f)) + fraction;
+    // A date the calendar cannot spell back is refused rather than clamped
+    // into another one.
+    if (!(std::fabs(wall) <= civil::kMaxSeconds - 86400))
+        return std::nullopt;
     if (zone)
         return Date { wall - *zone };
     if (zone_ == Zone::GMT)
