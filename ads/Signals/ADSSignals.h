@@ -2,8 +2,8 @@
 // The signals module, reduced to the four entry points the rest of the ad
 // library calls: initialisation per request, touch recording, the request
 // signal string and the click signal. It gathers only what it is handed (the
-// request type, the SDK version, touches); it reads no other device data and
-// its strings are encoded (URL-safe base64), not enciphered.
+// request type, the SDK version, touches) and the caller's stack; it reads no
+// other device data and its strings are encoded (URL-safe base64), not enciphered.
 
 #include <cstdint>
 #include <string>
@@ -20,7 +20,8 @@ public:
     // Writes "ms=<token>" into `out` (replacing its contents); non-zero on success.
     int produceSignalString(std::string& out) const;
     // Writes one bare query component "cs<token>" for a click whose "ai" value
-    // is given; 0 (and `out` untouched) when the value is empty.
+    // is given; 0 (and `out` untouched) when the value is empty. The token
+    // carries the touches and a short digest of the caller's stack.
     int produceClickSignal(const std::string& ai, std::string& out) const;
 
     uint32_t touchCount() const { return touchCount_; }

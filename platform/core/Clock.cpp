@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 
 namespace platform {
@@ -41,6 +42,10 @@ double RealClock::monotonic() const
 
 int RealClock::localOffsetSeconds(double secondsSince1970) const
 {
+    // Instants the C library cannot place (NaN, or beyond its years) have no
+    // local offset; converting them to time_t would be undefined.
+    if (!(std::fabs(secondsSince1970) < civil::kMaxSeconds))
+        return 0;
     std::time_t t = std::time_t(secondsSince1970);
     std::tm local {};
     if (!localtime_r(&t, &local))

@@ -91,11 +91,20 @@ std::vector<Token> tokenize(std::string_view pattern)
     return out;
 }
 
+// The width comes from the pattern and has no upper bound, so the zeros are
+// added here rather than by printf into a fixed buffer. The sign counts
+// toward the width, as with "%0*lld".
 void appendNumber(std::string& out, int64_t v, int width)
 {
-    char buf[32];
-    int len = std::snprintf(buf, sizeof buf, "%0*lld", width, (long long)v);
-    out.append(buf, size_t(len));
+    char digits[24];
+    uint64_t magnitude = v < 0 ? uint64_t(0) - uint64_t(v) : uint64_t(v);
+    int len = std::snprintf(digits, sizeof digits, "%llu", (unsigned long long)magnitude);
+    int used = len + (v < 0 ? 1 : 0);
+    if (v < 0)
+        out += '-';
+    if (width > used)
+        out.append(size_t(width - used), '0');
+    out.append(digits, size_t(len));
 }
 
 int zoneOffset(DateFormatter::Zone zone, double t)
@@ -235,10 +244,15 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
     std::optional<int> zone;
     std::string_view s = text;
 
+    // A pattern may ask for any width, but more than 18 digits would not fit
+    // the accumulator; such a field never matches.
+    constexpr int kMaxDigits = 18;
     auto number = [&](int minDigits, int maxDigits, int64_t& out) {
         size_t i = 0;
         out = 0;
         while (i < s.size() && int(i) < maxDigits && s[i] >= '0' && s[i] <= '9') {
+            if (int(i) == kMaxDigits)
+                return false;
             out = out * 10 + (s[i] - '0');
             ++i;
         }
@@ -262,7 +276,8 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
             s.remove_prefix(tok.text.size());
             break;
         case 'y':
-            if (!number(n == 2 ? 2 : minD, n == 2 ? 2 : maxD, v))
+            // Beyond a billion years the day count would overflow.
+            if (!number(n == 2 ? 2 : minD, n == 2 ? 2 : maxD, v) || v > 999999999)
                 return std::nullopt;
             f.year = v;
             hasYear2 = n == 2;
@@ -276,13 +291,13 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
                     return std::nullopt;
                 f.month = m + 1;
             } else {
-                if (!number(minD, maxD, v))
+                if (!number(minD, maxD, v) || v > 12)
                     return std::nullopt;
                 f.month = int(v);
             }
             break;
         case 'd':
-            if (!number(minD, maxD, v))
+            if (!number(minD, maxD, v) || v > 31)
                 return std::nullopt;
             f.day = int(v);
             break;
@@ -382,6 +397,10 @@ std::optional<Date> DateFormatter::parse(std::string_view text) const
     if (f.month < 1 || f.month > 12 || f.day < 1 || f.day > civil::daysInMonth(f.year, f.month))
         return std::nullopt;
     const double wall = double(civil::secondsFromFields(f)) + fraction;
+    // A date the calendar cannot spell back is refused rather than clamped
+    // into another one.
+    if (!(std::fabs(wall) <= civil::kMaxSeconds - 86400))
+        return std::nullopt;
     if (zone)
         return Date { wall - *zone };
     if (zone_ == Zone::GMT)

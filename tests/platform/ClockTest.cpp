@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <thread>
 
 using namespace platform;
@@ -63,4 +65,16 @@ TEST(Clock, RealClockReadsTheSystem)
     const int off = real.localOffsetSeconds(real.now());
     EXPECT_GE(off, -14 * 3600);
     EXPECT_LE(off, 14 * 3600);
+}
+
+// Dates come from files and servers, so the local offset is asked of any
+// instant; those the C library cannot place have none (found by fuzzing the
+// date formatter, where converting them to time_t was undefined).
+TEST(Clock, RealClockGivesNoOffsetToInstantsOutsideTheCalendar)
+{
+    RealClock real;
+    for (double t : { std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1.79769e308, 9.5e15 })
+        EXPECT_EQ(real.localOffsetSeconds(t), 0) << t;
+    const int now = real.localOffsetSeconds(real.now());
+    EXPECT_LE(std::abs(now), 18 * 3600);
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 using namespace platform;
 
 namespace {
@@ -110,4 +113,59 @@ TEST_F(DateFormatterTest, ParsesCompactAndTwelveHourForms)
     d = DateFormatter("yyyyMMdd HH:mm:ss").parse("20240229 01:00:00");
     ASSERT_TRUE(d);
     EXPECT_EQ(d->secondsSince1970, 1709164800.0);
+}
+
+// Patterns come from callers, so a field may be any width: the number is
+// padded to exactly that width, never cut short, whatever the length.
+TEST_F(DateFormatterTest, NumericFieldsOfAnyWidthArePaddedWhole)
+{
+    const Date d = at(14, 5, 9); // 2026-01-15
+    const std::pair<char, std::string> fields[] = { { 'H', "14" }, { 'h', "2" }, { 'm', "5" }, { 's', "9" },
+        { 'd', "15" }, { 'M', "1" }, { 'y', "2026" } };
+    for (int width : { 2, 31, 32, 33, 64, 1000 }) {
+        for (const auto& [letter, value] : fields) {
+            if (letter == 'M' && width >= 3)
+                continue; // three or more M spell the month's name
+            if (letter == 'y' && width == 2)
+                continue; // two y keep the last two digits
+            std::string text = DateFormatter(std::string(size_t(width), letter), DateFormatter::Zone::GMT).format(d);
+            SCOPED_TRACE(std::string(1, letter) + " x " + std::to_string(width));
+            ASSERT_EQ(text.size(), size_t(width));
+            EXPECT_EQ(text.find_first_not_of('0'), size_t(width) - value.size()) << text;
+            EXPECT_EQ(text.substr(size_t(width) - value.size()), value);
+        }
+    }
+    // Fractions beyond nine digits are zeros; negative years keep their sign.
+    const std::string fraction = DateFormatter(std::string(40, 'S')).format(Date { 0.5 });
+    EXPECT_EQ(fraction.substr(0, 3), "500");
+    EXPECT_EQ(fraction.substr(9), std::string(31, '0'));
+    // 0000-01-01 less 365 days is the first day of year -1.
+    const std::string year = DateFormatter(std::string(40, 'y'), DateFormatter::Zone::GMT).format(Date { -62167219200.0 - 86400 * 365.0 });
+    ASSERT_EQ(year.size(), 40u);
+    EXPECT_EQ(year.front(), '-');
+    EXPECT_EQ(year.find_first_not_of('0', 1), 39u) << year;
+    EXPECT_EQ(year.back(), '1');
+}
+
+TEST_F(DateFormatterTest, WideAbuttingFieldsParseOrRefuseWithoutOverflow)
+{
+    auto d = DateFormatter(std::string(12, 'y') + "MMdd", DateFormatter::Zone::GMT).parse("0000000020240229");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->secondsSince1970, 1709164800.0);
+    // Values that would overflow the day count or the digit accumulator do not match.
+    EXPECT_FALSE(DateFormatter(std::string(12, 'y') + "MMdd").parse("9999999999990101"));
+    EXPECT_FALSE(DateFormatter(std::string(40, 'y') + "MMdd").parse(std::string(40, '9') + "0101"));
+    // A day of 2^32 + 1 must not wrap around to the first.
+    EXPECT_FALSE(DateFormatter("yyyyMM" + std::string(18, 'd')).parse("202401" + std::string(8, '0') + "4294967297"));
+}
+
+// Found by fuzzing: a year the calendar cannot spell back was read and then
+// written as another date. Far years read and write back; beyond, nothing reads.
+TEST_F(DateFormatterTest, HttpDatesReadOnlyWhatTheyCanWriteBack)
+{
+    auto far = DateFormatter::parseHttpDate("Sun, 01 Nov 200000000 00:09:03 GMT");
+    ASSERT_TRUE(far);
+    EXPECT_EQ(DateFormatter::httpDate(*far).substr(5), "01 Nov 200000000 00:09:03 GMT");
+    EXPECT_FALSE(DateFormatter::parseHttpDate("Sun, 1 Nov 852006161 0:9:3 "));
+    EXPECT_FALSE(DateFormatter("yyyy-MM-dd", DateFormatter::Zone::GMT).parse("300000000-01-01"));
 }

@@ -55,19 +55,22 @@ inline int64_t secondsFromFields(const Fields& f)
     return daysFromCivil(f.year, f.month, f.day) * 86400 + f.hour * 3600 + f.minute * 60 + f.second;
 }
 
+// The instants the calendar spells, about 285 million years either side of
+// 1970; the arithmetic beyond would overflow. Readers refuse dates outside,
+// writers clamp to it.
+constexpr double kMaxSeconds = 9.0e15;
+
 // Whole seconds are taken with floor, so an instant just before 1970 lands
 // on the previous second rather than rounding toward the epoch.
 inline Fields fieldsFromSeconds(double seconds)
 {
     Fields f;
-    // Outside roughly +-292 billion years the arithmetic would overflow;
-    // such instants are clamped rather than left to undefined behaviour.
     if (!std::isfinite(seconds))
         seconds = 0;
-    if (seconds > 9.0e15)
-        seconds = 9.0e15;
-    if (seconds < -9.0e15)
-        seconds = -9.0e15;
+    if (seconds > kMaxSeconds)
+        seconds = kMaxSeconds;
+    if (seconds < -kMaxSeconds)
+        seconds = -kMaxSeconds;
     int64_t s = int64_t(std::floor(seconds));
     int64_t days = s >= 0 ? s / 86400 : -((-s + 86399) / 86400);
     int64_t rem = s - days * 86400;

@@ -146,19 +146,4 @@ TEST(ADSLocation, DescriptionsGoOutInClearWithQuotesReplaced)
         "\"Caf\xc3\xa9 'Le Zinc', Paris\"");
 }
 
-TEST(Crypto, Md5AndCipherPrimitives)
-{
-    // md5sum of the empty input and of "abc" (RFC 1321 test suite).
-    auto empty = platform::Crypto::md5("");
-    EXPECT_EQ(hex(std::string(empty.begin(), empty.end())), "d41d8cd98f00b204e9800998ecf8427e");
-    auto abc = platform::Crypto::md5("abc");
-    EXPECT_EQ(hex(std::string(abc.begin(), abc.end())), "900150983cd24fb0d6963f7d28e17f72");
-    std::array<uint8_t, 16> key {}, iv {};
-    EXPECT_FALSE(platform::Crypto::aes128CbcEncryptNoPadding(key, iv, "not sixteen").has_value());
-    // FIPS-197 style check: AES-128 of 16 zero bytes under the zero key.
-    auto zero = platform::Crypto::aes128CbcEncryptNoPadding(key, iv, std::string(16, '\0'));
-    ASSERT_TRUE(zero);
-    EXPECT_EQ(hex(std::string(zero->begin(), zero->end())), "66e94bd4ef8a2c3b884cfa59ca342b2e");
-}
-
 }

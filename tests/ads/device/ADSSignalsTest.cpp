@@ -5,6 +5,9 @@
 #include "encoding/ADSStringEncoding.h"
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 std::string decode(const std::string& token)
@@ -50,9 +53,49 @@ TEST(ADSSignals, ClickSignalIsABareComponentAndNeedsAnAiValue)
     ASSERT_NE(s.produceClickSignal("AI", out), 0);
     ASSERT_EQ(out.rfind("cs", 0), 0u);
     expectQuerySafe(out);
-    EXPECT_EQ(decode(out.substr(2)), "n:1|x:3|y:4|d:50");
+    const std::string text = decode(out.substr(2));
+    EXPECT_EQ(text.substr(0, text.rfind('|')), "n:1|x:3|y:4|d:50");
     s.reset();
     EXPECT_EQ(s.touchCount(), 0u);
+}
+
+// Two call sites, kept as separate frames.
+__attribute__((noinline)) std::string clickFromHere(const ADSSignals& s)
+{
+    std::string out;
+    s.produceClickSignal("AI", out);
+    static volatile int calls = 0;
+    calls = calls + 1;
+    return out;
+}
+
+__attribute__((noinline)) std::string clickFromThere(const ADSSignals& s)
+{
+    std::string out;
+    s.produceClickSignal("AI", out);
+    static volatile int calls = 0;
+    calls = calls + 2;
+    return out;
+}
+
+TEST(ADSSignals, ClickSignalEndsWithADigestOfTheCallersStack)
+{
+    ADSSignals s;
+    auto digest = [](const std::string& signal) {
+        std::string text = decode(signal.substr(2));
+        return text.substr(text.rfind('|') + 1);
+    };
+    std::vector<std::string> here, there;
+    for (int i = 0; i < 2; ++i) {
+        here.push_back(digest(clickFromHere(s)));
+        there.push_back(digest(clickFromThere(s)));
+    }
+    ASSERT_EQ(here[0].size(), 10u) << here[0];
+    EXPECT_EQ(here[0].substr(0, 2), "s:");
+    EXPECT_EQ(here[0].find_first_not_of("0123456789abcdef", 2), std::string::npos) << here[0];
+    EXPECT_EQ(here[1], here[0]) << "same path, same digest";
+    EXPECT_EQ(there[1], there[0]);
+    EXPECT_NE(there[0], here[0]) << "another path";
 }
 
 }
