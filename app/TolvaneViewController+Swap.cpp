@@ -48,12 +48,14 @@ void TolvaneViewController::swapButton(const platform::Button*)
 
     picker->selectRow(static_cast<int>(int64_t(t) - h1), 0, false);
     picker->selectRow(static_cast<int>(int64_t(t) - h0), 1, false);
+    gameDidChange();
 }
 
 void TolvaneViewController::textFieldDoneEditing(platform::TextField& field)
 {
     field.setFont(fontNameField);
     field.resignFirstResponder();
+    gameDidChange();
 }
 
 void TolvaneViewController::handleFacebookBtn(const platform::Button*)

@@ -13,6 +13,13 @@ TolvaneViewController::~TolvaneViewController()
         gameTimer->invalidate();
 }
 
+void TolvaneViewController::gameDidChange()
+{
+    scheduleAutosave();
+    if (onGameChanged)
+        onGameChanged();
+}
+
 platform::AlertView* TolvaneViewController::currentAlert() const
 {
     return alert_ && alert_->isVisible() ? alert_.get() : nullptr;

@@ -39,6 +39,7 @@ void TolvaneViewController::DoLog(int player, int value)
         arHp.back() = value;
         if (!frontViewVisible)
             RefreshLog();
+        gameDidChange();
         return;
     }
     AddLog(now, std::move(name), value);
@@ -63,6 +64,7 @@ void TolvaneViewController::AddLog(platform::Date date, std::shared_ptr<const st
     arHp.push_back(value);
     if (!frontViewVisible)
         RefreshLogAppend(date, *name, value);
+    gameDidChange();
 }
 
 void TolvaneViewController::RefreshLogAppend(platform::Date date, const std::string& name, int value)

@@ -85,6 +85,7 @@ void TolvaneViewController::DoReset()
         secordOfTimer = 0;
     }
     gameTimer = platform::Timer::repeating(1.0, [this](platform::Timer&) { timerRefresh(); });
+    gameDidChange();
 }
 
 void TolvaneViewController::timerRefresh()

@@ -14,6 +14,7 @@
 #include "platform/ui/PickerView.h"
 #include "platform/ui/ViewController.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,10 @@ public:
     int gameRound = 0;
     int secordOfTimer = 0;
     std::unique_ptr<platform::Timer> gameTimer;
+    // Called after every change of what the saved game holds: a total, a
+    // poison count, the log, a name, a reset, a swap. The controller saves on
+    // its own (see scheduleAutosave); this is for whoever else must follow the game.
+    std::function<void()> onGameChanged;
 
     // ---- Setting fields ----
     bool isShown5hp = true;
@@ -167,8 +172,18 @@ public:
 
     // ---- Saved game ----
     std::string dataFilePath() const;
+    // Writes the game. A failed write leaves the file as it was and says so:
+    // one console line, and a notice on screen until a save succeeds.
     void savePref();
     void loadPref();
+    // The game is written this long after a change, so that a kill, a crash
+    // or a power cut loses at most that much play.
+    static constexpr double kAutosaveDelay = 2.0;
+    // Files larger than this are not saved games; damaged ones kept aside.
+    static constexpr long long kMaximumSavedGameSize = 32LL * 1024 * 1024;
+    static constexpr int kDamagedSavedGamesKept = 5;
+    // The notice of a failed save, or null while saves succeed.
+    platform::Label* saveNotice() const { return saveNotice_.get(); }
 
     // ---- Orientation and layout ----
     bool shouldAutorotateToInterfaceOrientation(int orientation) override;
@@ -200,7 +215,13 @@ private:
     bool riseSelection(int column, int component, int by, bool animated);
     void showAlert(const std::string& title, const std::string& message);
     bool restoreSavedGame(const platform::Array& saved);
-    void keepDamagedSavedGame(const std::string& path);
+    void keepDamagedSavedGame(const std::string& path, const std::string& reason);
+    void gameDidChange();
+    void scheduleAutosave();
+    void showSaveNotice(const std::string& text);
+
+    std::unique_ptr<platform::Timer> autosaveTimer_;
+    std::unique_ptr<platform::Label> saveNotice_;
 
     std::unique_ptr<platform::AlertView> alert_;
     bool observingTermination_ = false;

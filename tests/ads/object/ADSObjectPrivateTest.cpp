@@ -25,7 +25,7 @@ protected:
     {
         ADSCachedFile file(nullptr, coreScriptURL());
         ASSERT_TRUE(platform::FileSystem::createDirectories(platform::FileSystem::deletingLastPathComponent(file.filePath())));
-        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), text));
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), ADSCachedFile::storedForm(text)));
     }
 };
 
