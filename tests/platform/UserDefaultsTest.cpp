@@ -227,14 +227,6 @@ TEST_F(UserDefaultsTest, AFailedSaveKeepsTheFileAndTheChangesAndSaysSoOnce)
     FileSystem::setFaultHook(nullptr);
     EXPECT_TRUE(d.synchronize());
     EXPECT_EQ(UserDefaults(path).integerForKey("numPlayers"), 5);
-    // A store whose path cannot be a file at all fails the same way.
-    ASSERT_TRUE(FileSystem::removeFile(path));
-    ASSERT_TRUE(FileSystem::createDirectories(path));
-    d.setInteger("n", 4);
-    EXPECT_FALSE(d.synchronize());
-    ASSERT_TRUE(FileSystem::removeFile(path));
-    EXPECT_TRUE(d.synchronize());
-    EXPECT_EQ(UserDefaults(path).integerForKey("n"), 4);
 }
 
 TEST_F(UserDefaultsTest, SettingNullRemovesTheKey)
