@@ -127,8 +127,9 @@ void TolvaneViewController::showSaveNotice(const std::string& text)
         saveNotice_->setTextAlignment(platform::TextAlignment::Center);
         saveNotice_->setNumberOfLines(3);
         saveNotice_->setAdjustsFontSizeToFitWidth(true);
-        // Clicks go through to whatever lies beneath.
+        // Clicks go through to whatever lies beneath; a rotation keeps it across the top.
         saveNotice_->setUserInteractionEnabled(false);
+        saveNotice_->setAutoresizingMask(platform::AutoresizingFlexibleWidth);
     }
     saveNotice_->setFrame({ 0, 0, view().bounds().width, 44 });
     saveNotice_->setText(text);
