@@ -115,9 +115,9 @@ void TolvaneViewController::scheduleAutosave()
 
 void TolvaneViewController::showSaveNotice(const std::string& text)
 {
-    // A strip across the top of the screen, over the status bar and the
-    // names, that leaves every control below it usable: no alert, nothing to
-    // dismiss. It goes with the next save that succeeds.
+    // A strip across the top of the screen, over the banner, that leaves
+    // every control usable: no alert, nothing to dismiss. It goes with the
+    // next save that succeeds.
     if (!saveNotice_) {
         saveNotice_ = std::make_unique<platform::Label>(platform::Rect { 0, 0, 320, 44 });
         saveNotice_->setObjectName("saveNotice");
