@@ -1,12 +1,18 @@
 #include "TolvaneViewController.h"
 
+#include "platform/Checksum.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/IntegerText.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+#include <optional>
 
 namespace {
 // The header and the totals are kept as texts; one without a leading number
@@ -16,6 +22,39 @@ int64_t leadingInteger(const std::string& text) { return platform::leadingIntege
 bool fitsInt32(int64_t v)
 {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// The file ends with a comment holding the CRC-32 of everything before it.
+// Any reader of property lists skips the comment; this one uses it to tell a
+// damaged game (a flipped bit, a cut-off write by some other program) from a
+// sound one even when the damage still reads as a property list. Files
+// without it (older ones, or written by hand) are taken as they are.
+constexpr std::string_view kDigestOpen = "<!-- crc32 ";
+constexpr std::string_view kDigestClose = " -->\n";
+
+std::string withDigest(std::string text)
+{
+    char digest[16];
+    std::snprintf(digest, sizeof digest, "%08x", platform::Checksum::crc32(text));
+    text += kDigestOpen;
+    text += digest;
+    text += kDigestClose;
+    return text;
+}
+
+// Empty when the text carries no digest or a matching one; else the reason.
+std::optional<std::string> digestMismatch(std::string_view text)
+{
+    const size_t length = kDigestOpen.size() + 8 + kDigestClose.size();
+    if (text.size() < length || text.substr(text.size() - kDigestClose.size()) != kDigestClose
+        || text.substr(text.size() - length, kDigestOpen.size()) != kDigestOpen)
+        return std::nullopt;
+    const std::string_view hex = text.substr(text.size() - length + kDigestOpen.size(), 8);
+    char expected[16];
+    std::snprintf(expected, sizeof expected, "%08x", platform::Checksum::crc32(text.substr(0, text.size() - length)));
+    if (hex == expected)
+        return std::nullopt;
+    return "its checksum does not match its contents";
 }
 }
 
@@ -32,6 +71,7 @@ void TolvaneViewController::savePref()
     // would overwrite the saved game with zeros.
     if (!picker || ar_pickerData.empty())
         return;
+    autosaveTimer_.reset();
 
     platform::Array saved;
     saved.emplace_back(std::to_string(numPlayers));
@@ -46,14 +86,66 @@ void TolvaneViewController::savePref()
         saved.emplace_back(arName[j] ? *arName[j] : std::string());
         saved.emplace_back(int64_t(arHp[j]));
     }
-    // A failed write leaves the previous file whole; there is no one to tell.
-    platform::PropertyList::writeFile(dataFilePath(), platform::Value(std::move(saved)));
+    const std::string path = dataFilePath();
+    const std::string folder = platform::FileSystem::deletingLastPathComponent(path);
+    platform::FileSystem::createDirectories(folder);
+    // The write is atomic: when it fails the previous game is still whole on
+    // disk, and the player is told where and why instead of losing play unawares.
+    auto written = platform::FileSystem::writeAtomically(path, withDigest(platform::PropertyList::serialize(
+                                                                    platform::Value(std::move(saved)))));
+    if (!written) {
+        platform::Console::log("Could not save the game: " + written.error().message);
+        showSaveNotice("The game could not be saved in " + folder + ": " + std::strerror(int(written.error().code)));
+        return;
+    }
+    if (saveNotice_) {
+        saveNotice_->removeFromSuperview();
+        saveNotice_.reset();
+    }
 }
 
-void TolvaneViewController::keepDamagedSavedGame(const std::string& path)
+void TolvaneViewController::scheduleAutosave()
 {
-    // Set aside rather than overwritten at the next save, so nothing is lost.
-    platform::FileSystem::renameFile(path, path + ".damaged");
+    // The first change after a save starts the clock; later ones ride along
+    // with that write, so steady play cannot put the save off for ever.
+    if (autosaveTimer_ && autosaveTimer_->isValid())
+        return;
+    autosaveTimer_ = platform::Timer::singleShot(kAutosaveDelay, [this](platform::Timer&) { savePref(); });
+}
+
+void TolvaneViewController::showSaveNotice(const std::string& text)
+{
+    // A strip across the top of the screen, over the banner, that leaves
+    // every control usable: no alert, nothing to dismiss. It goes with the
+    // next save that succeeds.
+    if (!saveNotice_) {
+        saveNotice_ = std::make_unique<platform::Label>(platform::Rect { 0, 0, 320, 44 });
+        saveNotice_->setObjectName("saveNotice");
+        saveNotice_->setBackgroundColor(platform::Color { 0.75f, 0.1f, 0.1f, 0.92f });
+        saveNotice_->setTextColor(platform::Color::white());
+        saveNotice_->setFont(platform::Font::systemFont(11));
+        saveNotice_->setTextAlignment(platform::TextAlignment::Center);
+        saveNotice_->setNumberOfLines(3);
+        saveNotice_->setAdjustsFontSizeToFitWidth(true);
+        // Clicks go through to whatever lies beneath; a rotation keeps it across the top.
+        saveNotice_->setUserInteractionEnabled(false);
+        saveNotice_->setAutoresizingMask(platform::AutoresizingFlexibleWidth);
+    }
+    saveNotice_->setFrame({ 0, 0, view().bounds().width, 44 });
+    saveNotice_->setText(text);
+    view().addSubview(*saveNotice_);
+    view().bringSubviewToFront(*saveNotice_);
+}
+
+void TolvaneViewController::keepDamagedSavedGame(const std::string& path, const std::string& reason)
+{
+    // Set aside rather than overwritten at the next save, so nothing is lost;
+    // every damaged game gets a name of its own, and only the newest few stay.
+    if (auto kept = platform::FileSystem::setAsideDamagedFile(path, kDamagedSavedGamesKept))
+        platform::Console::log("The saved game was damaged (" + reason + "); kept it as " + *kept);
+    else
+        platform::Console::log("The saved game is damaged (" + reason + ") and could not be set aside: "
+            + std::strerror(errno));
 }
 
 bool TolvaneViewController::restoreSavedGame(const platform::Array& saved)
@@ -136,14 +228,26 @@ bool TolvaneViewController::restoreSavedGame(const platform::Array& saved)
 void TolvaneViewController::loadPref()
 {
     const std::string path = dataFilePath();
+    // What a save cut short by a kill or a crash left behind.
+    platform::FileSystem::removeAbandonedTemporaryFiles(path);
     if (!platform::FileSystem::exists(path)) {
         DoReset();
         return;
     }
-    const auto root = platform::PropertyList::readFile(path);
-    const platform::Array* saved = root ? root->arrayIf() : nullptr;
-    if (!saved || !restoreSavedGame(*saved)) {
-        keepDamagedSavedGame(path);
+    std::optional<std::string> damage;
+    auto text = platform::FileSystem::readFile(path, kMaximumSavedGameSize);
+    if (!text) {
+        damage = text.error().message;
+    } else if (!(damage = digestMismatch(*text))) {
+        auto root = platform::PropertyList::parse(*text);
+        const platform::Array* saved = root ? root->arrayIf() : nullptr;
+        if (!root)
+            damage = root.error().message;
+        else if (!saved || !restoreSavedGame(*saved))
+            damage = "it does not hold a game";
+    }
+    if (damage) {
+        keepDamagedSavedGame(path, *damage);
         Reset();
     }
 }

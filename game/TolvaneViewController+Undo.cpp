@@ -81,6 +81,9 @@ void TolvaneViewController::gameDidChange(GameChange change)
         break;
     }
     announceChanges();
+    // The start-up restored the file or began afresh: nothing new to write.
+    if (change != GameChange::Start)
+        scheduleAutosave();
     if (onGameChanged)
         onGameChanged(change);
 }

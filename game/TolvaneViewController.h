@@ -165,7 +165,8 @@ public:
     enum class GameChange { Play, Reset, Swap, PoisonMode, Name, Start, Undo, Redo };
     // Told once after every change of a total, a poison count, a name or the
     // log, whatever made it, when the game is as the player now sees it.
-    // The one place to hear of changes (to save the game soon after, say).
+    // The one place to hear of changes. The controller saves on its own soon
+    // after (see scheduleAutosave); this is for whoever else must follow the game.
     std::function<void(GameChange)> onGameChanged;
     // The last change of a total or poison count by a button, a wheel or
     // "All +1"/"All -1" is taken back, totals and log exactly as they were
@@ -194,8 +195,18 @@ public:
 
     // ---- Saved game ----
     std::string dataFilePath() const;
+    // Writes the game. A failed write leaves the file as it was and says so:
+    // one console line, and a notice on screen until a save succeeds.
     void savePref();
     void loadPref();
+    // The game is written this long after a change, so that a kill, a crash
+    // or a power cut loses at most that much play.
+    static constexpr double kAutosaveDelay = 2.0;
+    // Files larger than this are not saved games; damaged ones kept aside.
+    static constexpr long long kMaximumSavedGameSize = 32LL * 1024 * 1024;
+    static constexpr int kDamagedSavedGamesKept = 5;
+    // The notice of a failed save, or null while saves succeed.
+    platform::Label* saveNotice() const { return saveNotice_.get(); }
 
     // ---- Orientation and layout ----
     bool shouldAutorotateToInterfaceOrientation(int orientation) override;
@@ -233,7 +244,12 @@ private:
     bool riseSelection(int column, int component, int by, bool animated);
     void showAlert(const std::string& title, const std::string& message);
     bool restoreSavedGame(const platform::Array& saved);
-    void keepDamagedSavedGame(const std::string& path);
+    void keepDamagedSavedGame(const std::string& path, const std::string& reason);
+    void scheduleAutosave();
+    void showSaveNotice(const std::string& text);
+
+    std::unique_ptr<platform::Timer> autosaveTimer_;
+    std::unique_ptr<platform::Label> saveNotice_;
 
     std::unique_ptr<platform::AlertView> alert_;
     UndoHistory undoHistory_;

@@ -1,7 +1,9 @@
 #include "Network/ADSCachedFile.h"
 #include "Utility/ADSNetworkUtilities.h"
 #include "platform/Utf8.h"
+#include "platform/Checksum.h"
 #include "platform/Clock.h"
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include <cctype>
@@ -73,19 +75,58 @@ platform::DateFormatter ADSCachedFile::formatterForHTTPDate()
     return platform::DateFormatter(kHTTPDateFormat, platform::DateFormatter::Zone::GMT);
 }
 
-bool ADSCachedFile::hasContent() const
+namespace {
+constexpr std::string_view kTrailerMagic = std::string_view("\0ADSCACHE", 9);
+
+// The magic, then the CRC-32 in 8 and the length in 16 lower-case hex digits.
+std::string trailerFor(std::string_view body)
 {
-    return !filePath().empty() && platform::FileSystem::exists(filePath());
+    char fields[32];
+    std::snprintf(fields, sizeof fields, "%08x%016llx", platform::Checksum::crc32(body), (unsigned long long)body.size());
+    return std::string(kTrailerMagic) + fields;
+}
 }
 
-std::optional<std::string> ADSCachedFile::content() const
+std::string ADSCachedFile::storedForm(std::string_view body)
+{
+    std::string out;
+    out.reserve(body.size() + kTrailerSize);
+    out.append(body);
+    out.append(trailerFor(body));
+    return out;
+}
+
+std::optional<std::string_view> ADSCachedFile::bodyOfStoredForm(std::string_view stored)
+{
+    if (stored.size() < kTrailerSize)
+        return std::nullopt;
+    const std::string_view body = stored.substr(0, stored.size() - kTrailerSize);
+    if (stored.substr(body.size()) != trailerFor(body))
+        return std::nullopt;
+    return body;
+}
+
+std::optional<std::string> ADSCachedFile::readBody() const
 {
     if (filePath().empty())
         return std::nullopt;
-    auto text = platform::FileSystem::readFile(filePath());
-    if (!text || !platform::utf8::isValid(*text))
+    auto stored = platform::FileSystem::readFile(filePath(), maxContentLength_ + (long long)kTrailerSize);
+    if (!stored)
         return std::nullopt;
-    return std::move(*text);
+    std::optional<std::string_view> body = bodyOfStoredForm(*stored);
+    if (!body)
+        return std::nullopt;
+    return std::string(*body);
+}
+
+bool ADSCachedFile::hasContent() const { return readBody().has_value(); }
+
+std::optional<std::string> ADSCachedFile::content() const
+{
+    std::optional<std::string> body = readBody();
+    if (!body || !platform::utf8::isValid(*body))
+        return std::nullopt;
+    return body;
 }
 
 std::optional<std::string> ADSCachedFile::fileModificationDate() const
@@ -142,6 +183,10 @@ void ADSCachedFile::beginFetchWithCacheBuster(bool cacheBuster)
     if (hasContent()) {
         if (std::optional<std::string> since = fileModificationDate())
             request.setHeader("If-Modified-Since", *since);
+    } else if (!filePath().empty() && platform::FileSystem::exists(filePath())) {
+        // A damaged copy must not be revalidated: the server would call it current.
+        platform::Console::log("<Ads> The cached copy of " + sourceURL_.absoluteString() + " is damaged; fetching it again");
+        platform::FileSystem::removeFile(filePath());
     }
     connection_ = platform::UrlConnection::start(request, this);
     if (!connection_) {
@@ -233,14 +278,19 @@ void ADSCachedFile::didFinishLoading(platform::UrlConnection&)
         error = "no caches folder";
     } else {
         std::string folder = platform::FileSystem::deletingLastPathComponent(path);
-        if (!platform::FileSystem::isDirectory(folder) && !platform::FileSystem::createDirectories(folder))
+        if (!platform::FileSystem::isDirectory(folder) && !platform::FileSystem::createDirectories(folder)) {
             error = "cannot create " + folder;
-        else if (auto write = platform::FileSystem::writeAtomically(path, receivedData_ ? *receivedData_ : std::string()))
-            written = true;
-        else
-            error = write.error().message;
+        } else {
+            platform::FileSystem::removeAbandonedTemporaryFiles(path);
+            if (auto write = platform::FileSystem::writeAtomically(path, storedForm(receivedData_ ? *receivedData_ : std::string())))
+                written = true;
+            else
+                error = write.error().message;
+        }
     }
     if (!written) {
+        // The older copy, if any, is still whole and still served.
+        platform::Console::log("<Ads> Could not cache " + sourceURL_.absoluteString() + ": " + error);
         cleanUpConnection();
         if (delegate_)
             delegate_->downloadDidFail(*this, platform::Error("platform.FileError", 1, error.empty() ? "write failed" : error));

@@ -28,8 +28,9 @@ public:
     void invalidate();
     bool isDownloading() const { return connection_ != nullptr; }
 
+    // Whether a sound copy is on disk: one that came back whole, as written.
     bool hasContent() const;
-    // The file as UTF-8 text; none when it cannot be read or is not UTF-8.
+    // The file as UTF-8 text; none when it cannot be read, is damaged or is not UTF-8.
     std::optional<std::string> content() const;
     const std::string& filePath() const;
     std::optional<std::string> fileModificationDate() const;
@@ -54,10 +55,20 @@ public:
     // A 32-bit string hash that is the same in every run (FNV-1a).
     static uint32_t stableHash(std::string_view text);
 
+    // A cached file is the body followed by a fixed-size trailer with the
+    // body's length and CRC-32, so that a file cut short, altered on disk or
+    // grown out of all measure is known as damaged and fetched again instead
+    // of being revalidated (a 304 would keep a broken copy for good).
+    static std::string storedForm(std::string_view body);
+    // The body of a stored file, or none when the file is damaged.
+    static std::optional<std::string_view> bodyOfStoredForm(std::string_view stored);
+    static constexpr size_t kTrailerSize = 33;
+
 private:
     void beginFetchWithCacheBuster(bool cacheBuster);
     void cleanUpConnection();
     void saveResponse(const platform::UrlResponse& response);
+    std::optional<std::string> readBody() const;
 
     std::optional<platform::UrlRequest> willSendRequest(platform::UrlConnection&, const platform::UrlRequest& request,
         const platform::UrlResponse* redirectResponse) override;

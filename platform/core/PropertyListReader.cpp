@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace platform::PropertyList {
@@ -128,6 +129,7 @@ private:
                 fail("misplaced XML declaration");
                 return false;
             }
+            return xmlDeclaration();
         }
         const char* close = findSeq(p_ + 2, "?>");
         if (!close) {
@@ -136,6 +138,63 @@ private:
         }
         p_ = close + 2;
         return true;
+    }
+
+    // <?xml version="1.x" encoding="UTF-8" standalone="yes|no"?>, in that
+    // order, the last two optional. A declaration that says anything else
+    // (a misspelt name, another encoding) belongs to some other kind of file.
+    bool xmlDeclaration()
+    {
+        p_ += 5;
+        const char* close = findSeq(p_, "?>");
+        if (!close) {
+            fail("unterminated XML declaration");
+            return false;
+        }
+        static constexpr std::string_view kNames[] = { "version", "encoding", "standalone" };
+        size_t next = 0;
+        for (;;) {
+            const bool hadSpace = p_ < close && isSpace(*p_);
+            skipSpace();
+            if (p_ == close)
+                break;
+            std::string_view attr;
+            if (!hadSpace || !name(attr))
+                return fail("malformed XML declaration"), false;
+            while (next < std::size(kNames) && kNames[next] != attr)
+                ++next;
+            if (next == std::size(kNames) || (next > 0 && attr == "version"))
+                return fail("malformed XML declaration"), false;
+            skipSpace();
+            if (p_ >= close || *p_ != '=')
+                return fail("malformed XML declaration"), false;
+            ++p_;
+            skipSpace();
+            std::string_view literal;
+            if (!quoted(literal) || p_ > close)
+                return fail("malformed XML declaration"), false;
+            if (!declarationValueAccepted(attr, literal))
+                return fail("unsupported XML declaration " + std::string(attr) + "=\"" + std::string(literal) + "\""), false;
+            ++next;
+        }
+        if (next == 0)
+            return fail("the XML declaration has no version"), false;
+        p_ = close + 2;
+        return true;
+    }
+
+    static bool declarationValueAccepted(std::string_view attr, std::string_view value)
+    {
+        if (attr == "version")
+            return value.size() >= 3 && value.substr(0, 2) == "1." && std::all_of(value.begin() + 2, value.end(),
+                [](char c) { return c >= '0' && c <= '9'; });
+        if (attr == "encoding") {
+            std::string lower(value);
+            for (char& c : lower)
+                c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+            return lower == "utf-8";
+        }
+        return value == "yes" || value == "no";
     }
 
     // Spaces and comments; anything else stops it.
@@ -204,9 +263,10 @@ private:
         return true;
     }
 
-    // Only <!DOCTYPE plist ...> with an external identifier is accepted; the
-    // identifier is never fetched, and an internal subset (where entities
-    // would be declared) is refused outright.
+    // Only the property-list document type is accepted: <!DOCTYPE plist>, or
+    // with Apple's public and system identifiers. The identifier is never
+    // fetched; an internal subset (where entities would be declared) and any
+    // other identifier are refused, since nothing else is a property list.
     bool doctype()
     {
         p_ += 9;
@@ -223,22 +283,29 @@ private:
             return false;
         }
         skipSpace();
-        std::string_view literal;
-        if (startsWith("PUBLIC")) {
+        std::string_view publicId;
+        std::string_view systemId;
+        bool hasPublic = false;
+        bool hasSystem = false;
+        if (startsWith("PUBLIC") && end_ - p_ > 6 && isSpace(p_[6])) {
             p_ += 6;
             skipSpace();
-            if (!quoted(literal))
+            if (!quoted(publicId))
                 return false;
+            hasPublic = true;
+            const bool spaced = p_ < end_ && isSpace(*p_);
             skipSpace();
-            if (p_ < end_ && (*p_ == '"' || *p_ == '\'')) {
-                if (!quoted(literal))
+            if (spaced && p_ < end_ && (*p_ == '"' || *p_ == '\'')) {
+                if (!quoted(systemId))
                     return false;
+                hasSystem = true;
             }
-        } else if (startsWith("SYSTEM")) {
+        } else if (startsWith("SYSTEM") && end_ - p_ > 6 && isSpace(p_[6])) {
             p_ += 6;
             skipSpace();
-            if (!quoted(literal))
+            if (!quoted(systemId))
                 return false;
+            hasSystem = true;
         }
         skipSpace();
         if (p_ < end_ && *p_ == '[') {
@@ -247,6 +314,17 @@ private:
         }
         if (p_ >= end_ || *p_ != '>') {
             fail("malformed document type declaration");
+            return false;
+        }
+        static constexpr std::string_view kPublicIds[] = { "-//Apple//DTD PLIST 1.0//EN",
+            "-//Apple Computer//DTD PLIST 1.0//EN" };
+        static constexpr std::string_view kSystemIds[] = { "http://www.apple.com/DTDs/PropertyList-1.0.dtd",
+            "https://www.apple.com/DTDs/PropertyList-1.0.dtd", "file://localhost/System/Library/DTDs/PropertyList.dtd" };
+        auto known = [](std::string_view id, const auto& list) {
+            return std::find(std::begin(list), std::end(list), id) != std::end(list);
+        };
+        if ((hasPublic && !known(publicId, kPublicIds)) || (hasSystem && !known(systemId, kSystemIds))) {
+            fail("the document type names an unknown identifier");
             return false;
         }
         ++p_;

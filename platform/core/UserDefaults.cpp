@@ -2,11 +2,13 @@
 // over a registration domain of defaults that is never written.
 #include "platform/UserDefaults.h"
 
+#include "platform/Console.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 #include "platform/IntegerText.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <limits>
@@ -106,19 +108,78 @@ UserDefaults& UserDefaults::standard()
 UserDefaults::UserDefaults(std::string filePath) : path_(std::move(filePath))
 {
     registered_.set("AppleLanguages", Value(preferredLanguages()));
+    FileSystem::removeAbandonedTemporaryFiles(path_);
     load();
 }
 
-// A missing or damaged file, or one whose root is not a dictionary, reads
-// as an empty store.
+// A missing file reads as an empty store. A damaged one (unreadable, not a
+// property list, not a dictionary, absurdly large) keeps every entry that can
+// still be read whole; the others fall back to their defaults. The damaged
+// file is set aside for whoever wants to look at it, and what was recovered
+// is written back at once, so that the next start finds a sound store.
 void UserDefaults::load()
 {
     stored_.clear();
     if (!FileSystem::exists(path_))
         return;
-    auto root = PropertyList::readFile(path_);
-    if (root && root->isDictionary())
+    auto text = FileSystem::readFile(path_, kMaximumFileSize);
+    if (!text) {
+        if (text.error().code == EFBIG)
+            recoverDamagedFile({}, text.error().message);
+        return; // unreadable for now (a permission, a passing error): nothing to mend
+    }
+    auto root = PropertyList::parse(*text);
+    if (root && root->isDictionary()) {
         stored_ = root->asDictionary();
+        return;
+    }
+    recoverDamagedFile(*text, root ? "its root is not a dictionary" : root.error().message);
+}
+
+namespace {
+
+// Entries of the top-level dictionary as the property-list writer lays them
+// out (each "<key>" one tab in), read one by one so that damage to one entry
+// costs that entry only.
+Dictionary salvageEntries(std::string_view text)
+{
+    Dictionary out;
+    constexpr std::string_view kEntry = "\n\t<key>";
+    size_t at = text.find(kEntry);
+    while (at != std::string_view::npos) {
+        size_t next = text.find(kEntry, at + kEntry.size());
+        std::string_view chunk = text.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at);
+        if (next == std::string_view::npos) {
+            size_t close = chunk.rfind("\n</dict>");
+            if (close != std::string_view::npos)
+                chunk = chunk.substr(0, close);
+        }
+        auto entry = PropertyList::parse("<plist version=\"1.0\"><dict>" + std::string(chunk) + "\n</dict></plist>");
+        if (entry && entry->isDictionary())
+            for (const auto& [key, value] : entry->asDictionary())
+                out.set(key, value);
+        at = next;
+    }
+    return out;
+}
+
+}
+
+void UserDefaults::recoverDamagedFile(const std::string& text, const std::string& reason)
+{
+    Dictionary recovered = salvageEntries(text);
+    auto kept = FileSystem::setAsideDamagedFile(path_, kDamagedFilesKept);
+    if (!kept) {
+        Console::log("The settings file " + path_ + " is damaged (" + reason + ") and could not be set aside; using "
+            + std::to_string(recovered.size()) + " settings recovered from it");
+        stored_ = std::move(recovered);
+        return;
+    }
+    Console::log("The settings file " + path_ + " was damaged (" + reason + "); kept it as " + *kept + " and recovered "
+        + std::to_string(recovered.size()) + " settings");
+    stored_ = std::move(recovered);
+    if (!stored_.empty())
+        PropertyList::writeFile(path_, Value(stored_));
 }
 
 Value UserDefaults::objectForKey(const std::string& key) const
@@ -223,8 +284,10 @@ bool UserDefaults::synchronize()
         }
         FileSystem::createDirectories(FileSystem::deletingLastPathComponent(path_));
         // A failed save keeps the changes pending for the next attempt.
-        if (!PropertyList::writeFile(path_, Value(stored_)))
+        if (auto written = PropertyList::writeFile(path_, Value(stored_)); !written) {
+            Console::log("Could not save the settings: " + written.error().message);
             return false;
+        }
         changes_.clear();
         dirty_ = false;
     }

@@ -75,8 +75,8 @@ d = dumps[0]
 eq(d["gameRound"], 1, "reset ran")
 eq([p["life"] for p in d["players"]], [20, 20], "fresh totals")
 PY
-[ -f "$HOME2/Documents/data.plist.damaged" ] || fail "damaged file not kept aside"
-grep -q "this is not a saved game" "$HOME2/Documents/data.plist.damaged" || fail "damaged file changed"
+[ -f "$HOME2/Documents/data.plist.damaged.1" ] || fail "damaged file not kept aside"
+grep -q "this is not a saved game" "$HOME2/Documents/data.plist.damaged.1" || fail "damaged file changed"
 [ ! -f "$HOME2/Documents/data.plist" ] || fail "damaged file still in place before any save"
 
 # Readable but malformed: the header announces more than the file holds.
@@ -108,6 +108,6 @@ if "Mallory" in [p["name"] for p in d["players"]]:
     failures.append("names restored from a malformed file")
 eq(d["alert"]["title"], "Reset", "Reset runs and asks")
 PY
-cmp -s "$HOME3/Documents/data.plist.damaged" "$WORK/short.orig" || fail "malformed file not kept as it was"
+cmp -s "$HOME3/Documents/data.plist.damaged.1" "$WORK/short.orig" || fail "malformed file not kept as it was"
 [ -f "$HOME3/Documents/data.plist" ] || fail "the new game was not saved"
 echo "save_restore: ok"

@@ -1,11 +1,17 @@
+#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -34,6 +40,7 @@ protected:
         return out;
     }
     std::string path(const std::string& name) const { return FileSystem::appendPathComponent(dir, name); }
+    void TearDown() override { FileSystem::setFaultHook(nullptr); }
     std::string dir;
 };
 
@@ -87,6 +94,87 @@ TEST_F(FileSystemTest, FailedWriteLeavesTheOldFileIntact)
     EXPECT_EQ(FileSystem::readFile(plain).value_or("?"), "keep me");
     EXPECT_EQ(FileSystem::writeAtomically(path("no/such/folder/file"), "x").error().code, ENOENT);
     EXPECT_FALSE(FileSystem::writeAtomically("", "x"));
+}
+
+TEST_F(FileSystemTest, EachFailingStepOfAWriteKeepsTheOldFileAndLeavesNothingBehind)
+{
+    const std::string p = path("data.plist");
+    const std::string old(5000, 'o');
+    ASSERT_TRUE(FileSystem::writeAtomically(p, old));
+    using Step = FileSystem::WriteStep;
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
+        for (int err : { EIO, ENOSPC, EDQUOT }) {
+            SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));
+            std::vector<Step> seen;
+            FileSystem::setFaultHook([&](Step s, const std::string& target) {
+                EXPECT_EQ(target, p);
+                seen.push_back(s);
+                return s == step ? err : 0;
+            });
+            auto result = FileSystem::writeAtomically(p, std::string(8000, 'n'));
+            ASSERT_FALSE(result);
+            EXPECT_EQ(result.error().code, err);
+            EXPECT_NE(result.error().message.find(p), std::string::npos) << result.error().message;
+            EXPECT_NE(result.error().message.find(std::strerror(err)), std::string::npos) << result.error().message;
+            EXPECT_EQ(seen.back(), step); // nothing is tried after the failure
+            EXPECT_EQ(FileSystem::readFile(p).value_or("?"), old);
+            EXPECT_EQ(entries(), (std::vector<std::string> { "data.plist" }));
+        }
+    }
+    FileSystem::setFaultHook(nullptr);
+    ASSERT_TRUE(FileSystem::writeAtomically(p, "new"));
+    EXPECT_EQ(FileSystem::readFile(p).value_or("?"), "new");
+}
+
+TEST_F(FileSystemTest, OnlyTheTemporaryFilesOfDeadWritesAreRemoved)
+{
+    const std::string p = path("data.plist");
+    ASSERT_TRUE(FileSystem::writeAtomically(p, "the game"));
+    for (const char* name : { "data.plist.tmp.AAAAAA", "data.plist.tmp.b1c2d3", "data.plist.tmp.toolong1",
+             "data.plist.tmp.", "other.plist.tmp.AAAAAA", "data.plist.damaged.1" })
+        ASSERT_TRUE(FileSystem::writeAtomically(path(name), "x"));
+    // A write in progress elsewhere holds the lock on its file.
+    ASSERT_TRUE(FileSystem::writeAtomically(path("data.plist.tmp.LIVE01"), "being written"));
+    int live = ::open(path("data.plist.tmp.LIVE01").c_str(), O_RDONLY);
+    ASSERT_GE(live, 0);
+    ASSERT_EQ(::flock(live, LOCK_EX), 0);
+
+    EXPECT_EQ(FileSystem::removeAbandonedTemporaryFiles(p), 2);
+    auto left = entries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string> { "data.plist", "data.plist.damaged.1", "data.plist.tmp.",
+                        "data.plist.tmp.LIVE01", "data.plist.tmp.toolong1", "other.plist.tmp.AAAAAA" }));
+    ::close(live);
+    EXPECT_EQ(FileSystem::removeAbandonedTemporaryFiles(p), 1);
+    EXPECT_EQ(FileSystem::readFile(p).value_or("?"), "the game");
+}
+
+TEST_F(FileSystemTest, DamagedFilesAreKeptUnderNamesThatNeverCollideAndOnlyTheNewestStay)
+{
+    const std::string p = path("data.plist");
+    // A stray kept file with a high number: the next ones go above it.
+    ASSERT_TRUE(FileSystem::writeAtomically(p + ".damaged.41", "stray"));
+    for (int i = 0; i < 7; ++i) {
+        ASSERT_TRUE(FileSystem::writeAtomically(p, "damaged " + std::to_string(i)));
+        auto kept = FileSystem::setAsideDamagedFile(p, 5);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(*kept, p + ".damaged." + std::to_string(42 + i));
+        EXPECT_FALSE(FileSystem::exists(p));
+    }
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(FileSystem::readFile(p + ".damaged." + std::to_string(42 + i)).value_or("gone"),
+            i < 2 ? "gone" : "damaged " + std::to_string(i));
+    EXPECT_EQ(entries().size(), 5u);
+    EXPECT_FALSE(FileSystem::setAsideDamagedFile(p, 5)); // nothing there to move
+    EXPECT_EQ(entries().size(), 5u);
+}
+
+TEST_F(FileSystemTest, ReadingRefusesAFileOverTheLimitUnread)
+{
+    const std::string p = path("big");
+    ASSERT_TRUE(FileSystem::writeAtomically(p, std::string(1001, 'x')));
+    EXPECT_EQ(FileSystem::readFile(p, 1000).error().code, EFBIG);
+    EXPECT_EQ(FileSystem::readFile(p, 1001).value_or("").size(), 1001u);
 }
 
 TEST_F(FileSystemTest, ReadingWhatIsNotThere)

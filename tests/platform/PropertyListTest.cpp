@@ -205,6 +205,17 @@ TEST(PropertyList, RefusesDamagedDocuments)
     expectRefused(wrap("<string>a<!-- open</string>"), "open comment");
     expectRefused("<!DOCTYPE html><plist version=\"1.0\"><true/></plist>", "other document type");
     expectRefused("<plist version=\"1.0\"><true/></plist><?xml version=\"1.0\"?>", "late declaration");
+    // A declaration or a document type that says anything but "property list".
+    const std::string body = "<plist version=\"1.0\"><true/></plist>";
+    for (const char* declaration : { "<?xml versaon=\"1.0\"?>", "<?xml?>", "<?xml version=\"2.0\"?>",
+             "<?xml version=\"1.0\" encoding=\"UTF-16\"?>", "<?xml encoding=\"UTF-8\" version=\"1.0\"?>",
+             "<?xml version=\"1.0\"encoding=\"UTF-8\"?>", "<?xml version=\"1.0\" standalone=\"maybe\"?>",
+             "<?xml version=\"1.0?>\"?>", "<!DOCTYPE plist PUBLIC \"-//Evil//EN\" \"http://example.com/x.dtd\">",
+             "<!DOCTYPE plist SYSTEM \"http://example.com/x.dtd\">",
+             "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"file:///etc/passwd\">",
+             "<!DOCTYPE plist anything at all>" })
+        expectRefused(declaration + body, declaration);
+    EXPECT_TRUE(PropertyList::parse("<?xml version='1.0' encoding='utf-8' standalone='no' ?><!DOCTYPE plist>" + body));
     expectRefused(wrap("<string attr=unquoted>x</string>"), "unquoted attribute");
     expectRefused(wrap("<array><true/></array>").substr(0, 60), "cut short");
 }

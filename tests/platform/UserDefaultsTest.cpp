@@ -1,3 +1,5 @@
+#include "platform/Console.h"
+#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
@@ -5,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 using namespace platform;
 
@@ -19,7 +24,11 @@ protected:
             std::string("ud-") + ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".plist");
         FileSystem::removeFile(path);
     }
-    void TearDown() override { FileSystem::removeFile(path); }
+    void TearDown() override
+    {
+        FileSystem::setFaultHook(nullptr);
+        FileSystem::removeFile(path);
+    }
     void writeStore(const Dictionary& d) { ASSERT_TRUE(PropertyList::writeFile(path, Value(d))); }
     std::string path;
 };
@@ -141,34 +150,83 @@ TEST_F(UserDefaultsTest, SynchronizeSavesThenSeesOtherWriters)
     EXPECT_TRUE(settings.boolForKey("isLandscapeAtStart"));
 }
 
-TEST_F(UserDefaultsTest, DamagedFileReadsAsEmptyAndIsReplacedAtTheNextSave)
+TEST_F(UserDefaultsTest, DamageCostsOnlyTheDamagedSettingsAndTheFileIsKept)
 {
-    ASSERT_TRUE(FileSystem::writeAtomically(path, "<plist version=\"1.0\"><dict><key>x</key>"));
-    UserDefaults d(path);
-    EXPECT_TRUE(d.persistentDomain().empty());
-    EXPECT_TRUE(d.synchronize()); // nothing to save: the file is left alone
-    d.setObject("k", Value("v"));
-    ASSERT_TRUE(d.synchronize());
-    auto file = PropertyList::readFile(path);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->asDictionary().get("k").asString(), "v");
+    Console::setEcho(false);
+    Console::setKeepingLines(true);
+    const Dictionary sound { { "isDiceRepeat", Value(true) }, { "diceFaceType", Value(6) }, { "numPlayers", Value(4) },
+        { "ads_stats_shared", Value(Dictionary { { "preqs", Value(7) } }) }, { "name", Value("Orrin") } };
+    writeStore(sound);
+    const std::string text = FileSystem::readFile(path).value_or("");
+    const std::vector<std::string> keys { "isDiceRepeat", "diceFaceType", "numPlayers", "ads_stats_shared", "name" };
 
-    // A root that is not a dictionary is no store either.
-    ASSERT_TRUE(PropertyList::writeFile(path, Value(Array { Value(1) })));
-    EXPECT_TRUE(UserDefaults(path).persistentDomain().empty());
+    struct Damage {
+        std::string text;
+        std::vector<std::string> lost; // the settings that must fall back
+    };
+    std::string flipped = text;
+    flipped[text.find("<integer>4") + 5] ^= 0x08; // "<integer>" becomes "<intoger>"
+    std::string huge = text;
+    huge.resize(100u << 20, '\n');
+    const std::vector<Damage> damages {
+        { flipped, { "numPlayers" } },
+        { text.substr(0, text.find("<integer>4") + 4), { "numPlayers", "ads_stats_shared", "name" } },
+        { text.substr(0, text.find("preqs")), { "ads_stats_shared", "name" } },
+        { huge, keys },
+        { "\x01\x02 not a property list at all", keys },
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.text.substr(0, 200));
+        for (const std::string& kept : FileSystem::contentsOfDirectory(Paths::preferences()))
+            if (kept.find(".damaged.") != std::string::npos)
+                FileSystem::removeFile(FileSystem::appendPathComponent(Paths::preferences(), kept));
+        ASSERT_TRUE(FileSystem::writeAtomically(path, damage.text));
+        Console::takeLines();
+        UserDefaults d(path);
+        d.registerDefaults({ { "numPlayers", Value(2) } });
+        EXPECT_EQ(Console::takeLines().size(), 1u);
+        for (const std::string& key : keys) {
+            const bool lost = std::find(damage.lost.begin(), damage.lost.end(), key) != damage.lost.end();
+            EXPECT_EQ(d.persistentDomain().find(key) == nullptr, lost) << key;
+            if (!lost) {
+                EXPECT_EQ(d.objectForKey(key), *sound.find(key)) << key;
+            } else if (key == "numPlayers") {
+                EXPECT_EQ(d.integerForKey(key), 2); // the default
+            }
+        }
+        // The damaged file is kept whole; the store holds what was recovered
+        // and reads back sound, without another word.
+        EXPECT_TRUE(FileSystem::readFile(path + ".damaged.1").value_or("<none>") == damage.text);
+        UserDefaults again(path);
+        EXPECT_TRUE(Console::takeLines().empty());
+        EXPECT_EQ(again.persistentDomain(), d.persistentDomain());
+    }
 }
 
-TEST_F(UserDefaultsTest, FailedSaveKeepsChangesPending)
+TEST_F(UserDefaultsTest, AFailedSaveKeepsTheFileAndTheChangesAndSaysSoOnce)
 {
-    // The store's path is a folder, so the save cannot succeed.
-    ASSERT_TRUE(FileSystem::createDirectories(path));
+    Console::setEcho(false);
+    Console::setKeepingLines(true);
+    writeStore({ { "numPlayers", Value(3) } });
+    const std::string before = FileSystem::readFile(path).value_or("");
     UserDefaults d(path);
-    d.setInteger("n", 4);
-    EXPECT_FALSE(d.synchronize());
-    EXPECT_EQ(d.integerForKey("n"), 4);
-    ASSERT_TRUE(FileSystem::removeFile(path));
+    using Step = FileSystem::WriteStep;
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
+        for (int err : { EIO, ENOSPC }) {
+            FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? err : 0; });
+            d.setInteger("numPlayers", 5);
+            Console::takeLines();
+            EXPECT_FALSE(d.synchronize());
+            const auto lines = Console::takeLines();
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find(std::strerror(err)), std::string::npos) << lines[0];
+            EXPECT_EQ(FileSystem::readFile(path).value_or(""), before);
+            EXPECT_EQ(d.integerForKey("numPlayers"), 5);
+        }
+    }
+    FileSystem::setFaultHook(nullptr);
     EXPECT_TRUE(d.synchronize());
-    EXPECT_EQ(UserDefaults(path).integerForKey("n"), 4);
+    EXPECT_EQ(UserDefaults(path).integerForKey("numPlayers"), 5);
 }
 
 TEST_F(UserDefaultsTest, SettingNullRemovesTheKey)

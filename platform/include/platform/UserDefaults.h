@@ -36,9 +36,14 @@ public:
     void registerDefaults(const Dictionary& defaults);
 
     // Writes unsaved changes to the file, then reloads the file so that values
-    // written by another process (the settings window) are seen. A damaged
-    // file reads as empty and is replaced at the next save.
+    // written by another process (the settings window) are seen. A failed
+    // write keeps the file as it was and the changes pending, and says so in
+    // one console line. A damaged file is set aside (see load()).
     bool synchronize();
+    // Files larger than this are damaged, not settings: they are not read.
+    static constexpr long long kMaximumFileSize = 8LL * 1024 * 1024;
+    // How many damaged settings files are kept beside the store.
+    static constexpr int kDamagedFilesKept = 5;
     const std::string& filePath() const { return path_; }
     const Dictionary& persistentDomain() const { return stored_; }
 
@@ -52,6 +57,7 @@ private:
     // save never undoes what another writer changed under other keys.
     std::vector<std::pair<std::string, Value>> changes_;
     void load();
+    void recoverDamagedFile(const std::string& text, const std::string& reason);
 };
 
 }

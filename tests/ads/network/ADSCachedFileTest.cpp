@@ -4,10 +4,15 @@
 #include "LocalServerTest.h"
 #include "RecordedRequests.h"
 #include "platform/Clock.h"
+#include "platform/Console.h"
+#include "platform/FileFaults.h"
 #include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/PlatformSession.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -51,7 +56,7 @@ protected:
     static void writeOldFile(const ADSCachedFile& file, const std::string& text, double mtime)
     {
         ASSERT_TRUE(platform::FileSystem::createDirectories(platform::FileSystem::deletingLastPathComponent(file.filePath())));
-        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), text));
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), ADSCachedFile::storedForm(text)));
         ASSERT_TRUE(platform::FileSystem::setModificationTime(file.filePath(), mtime));
     }
 
@@ -92,6 +97,92 @@ TEST_F(ADSCachedFileTest, LastModifiedSetsFileTimeAndTheNextFetchRevalidatesTo30
     auto all = recordedRequests(*server, "/content/page");
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[1].header("If-Modified-Since"), "Tue, 15 Nov 2011 08:12:31");
+}
+
+// The ad library's console lines since the last call.
+static std::vector<std::string> adsLines()
+{
+    std::vector<std::string> out;
+    for (std::string& line : platform::Console::takeLines())
+        if (line.rfind("<Ads> ", 0) == 0)
+            out.push_back(std::move(line));
+    return out;
+}
+
+TEST_F(ADSCachedFileTest, ADamagedCopyIsFetchedAgainInsteadOfRevalidated)
+{
+    platform::Console::setKeepingLines(true);
+    Outcome outcome;
+    const std::string path = std::string("/content/page?lm=") + kLastModified;
+    auto file = make(outcome, path);
+    file->validate();
+    ASSERT_TRUE(pumpUntil([&] { return outcome.done(); }));
+    const std::string sound = platform::FileSystem::readFile(file->filePath()).value_or("");
+    ASSERT_EQ(file->content().value_or(""), "content of page");
+
+    std::string flippedBody = sound;
+    flippedBody[3] ^= 0x01;
+    std::string flippedTrailer = sound;
+    flippedTrailer[sound.size() - 5] ^= 0x10;
+    std::string huge = sound;
+    huge.resize(100u << 20, 'x');
+    for (const std::string& damaged : { sound.substr(0, sound.size() / 2), sound.substr(0, sound.size() - 1),
+             std::string("content of page"), flippedBody, flippedTrailer, huge }) {
+        SCOPED_TRACE(damaged.substr(0, 40));
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(file->filePath(), damaged));
+        // The file's time still matches the server's: a revalidation would be
+        // answered 304 and the damage kept for good.
+        ASSERT_TRUE(platform::FileSystem::setModificationTime(file->filePath(), kLastModifiedEpoch));
+        EXPECT_FALSE(file->hasContent());
+        EXPECT_FALSE(file->content());
+        server->fetch("/__reset");
+        adsLines();
+        outcome = Outcome();
+        file->validate();
+        ASSERT_TRUE(pumpUntil([&] { return outcome.done(); }));
+        EXPECT_EQ(outcome.ended, 1);
+        EXPECT_EQ(file->httpStatusCode(), 200);
+        EXPECT_EQ(file->content().value_or("<none>"), "content of page");
+        auto seen = recordedRequests(*server, "/content/page");
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_FALSE(seen[0].headers.contains("If-Modified-Since"));
+        EXPECT_EQ(adsLines().size(), 1u);
+    }
+}
+
+TEST_F(ADSCachedFileTest, AFailedWriteKeepsServingTheOlderCopyAndSaysSoOnce)
+{
+    platform::Console::setKeepingLines(true);
+    Outcome outcome;
+    auto file = make(outcome, std::string("/content/page?lm=") + kLastModified);
+    writeOldFile(*file, "older copy", 1000000000);
+    const std::string folder = platform::FileSystem::deletingLastPathComponent(file->filePath());
+    using Step = platform::FileSystem::WriteStep;
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
+        for (int err : { EIO, ENOSPC }) {
+            SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));
+            platform::FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? err : 0; });
+            adsLines();
+            outcome = Outcome();
+            file->validate();
+            ASSERT_TRUE(pumpUntil([&] { return outcome.done(); }));
+            EXPECT_EQ(outcome.failed, 1);
+            ASSERT_TRUE(outcome.lastError.has_value());
+            EXPECT_NE(outcome.lastError->message.find(std::strerror(err)), std::string::npos);
+            EXPECT_EQ(file->content().value_or("<none>"), "older copy");
+            const auto lines = adsLines();
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find(std::strerror(err)), std::string::npos) << lines[0];
+            const auto left = platform::FileSystem::contentsOfDirectory(folder);
+            EXPECT_TRUE(std::none_of(left.begin(), left.end(),
+                [](const std::string& name) { return name.find(".tmp.") != std::string::npos; }));
+        }
+    }
+    platform::FileSystem::setFaultHook(nullptr);
+    outcome = Outcome();
+    file->validate();
+    ASSERT_TRUE(pumpUntil([&] { return outcome.done(); }));
+    EXPECT_EQ(file->content().value_or("<none>"), "content of page");
 }
 
 TEST_F(ADSCachedFileTest, BadStatusFailsWithoutErrorAndKeepsTheOlderFile)
@@ -196,7 +287,7 @@ TEST_F(ADSCachedFileTest, OversizedBodyFailsWithOrWithoutContentLength)
     file->validate();
     ASSERT_TRUE(pumpUntil([&] { return outcome.done(); }, 30));
     EXPECT_EQ(outcome.ended, 1);
-    EXPECT_EQ(platform::FileSystem::fileSize(file->filePath()).value_or(0), 4194304);
+    EXPECT_EQ(file->content().value_or("").size(), 4194304u);
 }
 
 TEST_F(ADSCachedFileTest, RedirectsAreOfferedToTheDelegateWhichMayStopThem)

@@ -25,7 +25,7 @@ protected:
     {
         ADSCachedFile file(nullptr, coreScriptURL());
         ASSERT_TRUE(platform::FileSystem::createDirectories(platform::FileSystem::deletingLastPathComponent(file.filePath())));
-        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), text));
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(file.filePath(), ADSCachedFile::storedForm(text)));
     }
 };
 
@@ -174,7 +174,8 @@ TEST_F(ADSObjectPrivateTest, TheCoreScriptIsKeptForADayThenRevalidated)
     load();
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(hits("core"), 1);
-    const platform::Value* expires = ADSStatisticsCore("ADSObjectPrivate").dateForKey("expireDate");
+    const ADSStatisticsCore store("ADSObjectPrivate"); // the value lives in the store
+    const platform::Value* expires = store.dateForKey("expireDate");
     ASSERT_TRUE(expires);
     EXPECT_EQ(expires->asDate().secondsSince1970, platform::Clock::shared().now() + 86400);
 

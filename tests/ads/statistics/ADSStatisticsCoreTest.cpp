@@ -1,14 +1,22 @@
 // The persistent counter store: typed setters, counters, persistence.
 #include "Statistics/ADSStatisticsCore.h"
+#include "platform/Console.h"
+#include "platform/FileFaults.h"
+#include "platform/FileSystem.h"
 #include "platform/UserDefaults.h"
 #include <gtest/gtest.h>
+#include <cerrno>
 
 namespace {
 
 class ADSStatisticsCoreTest : public ::testing::Test {
 protected:
     void SetUp() override { platform::UserDefaults::standard().removeObject("ads_stats_c1"); }
-    void TearDown() override { platform::UserDefaults::standard().removeObject("ads_stats_c1"); }
+    void TearDown() override
+    {
+        platform::FileSystem::setFaultHook(nullptr);
+        platform::UserDefaults::standard().removeObject("ads_stats_c1");
+    }
 };
 
 TEST_F(ADSStatisticsCoreTest, TypedSettersStoreOnlyTheirKind)
@@ -77,6 +85,29 @@ TEST_F(ADSStatisticsCoreTest, ADamagedStoreReadsAsEmpty)
     ADSStatisticsCore core("c1");
     EXPECT_TRUE(core.allValues().empty());
     EXPECT_EQ(core.addValue(1, "x"), 1);
+}
+
+TEST_F(ADSStatisticsCoreTest, AFailedSaveKeepsWhatWasStoredAndTheCountsInMemory)
+{
+    platform::Console::setEcho(false);
+    platform::Console::setKeepingLines(true);
+    ADSStatisticsCore core("c1");
+    core.addValue(3, "pcc");
+    core.synchronize();
+    const std::string path = platform::UserDefaults::standard().filePath();
+    const std::string before = platform::FileSystem::readFile(path).value_or("");
+    using Step = platform::FileSystem::WriteStep;
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
+        platform::FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? ENOSPC : 0; });
+        core.addValue(1, "pcc");
+        platform::Console::takeLines();
+        core.synchronize();
+        EXPECT_EQ(platform::Console::takeLines().size(), 1u);
+        EXPECT_EQ(platform::FileSystem::readFile(path).value_or(""), before);
+    }
+    platform::FileSystem::setFaultHook(nullptr);
+    core.synchronize();
+    EXPECT_EQ(platform::UserDefaults(path).dictionaryForKey("ads_stats_c1").get("pcc").asInt64(), 7);
 }
 
 }

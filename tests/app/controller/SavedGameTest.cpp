@@ -1,7 +1,44 @@
 #include "game/ControllerFixture.h"
 
+#include "platform/FileFaults.h"
+#include "platform/IntegerText.h"
+
+#include <cerrno>
+#include <cstring>
+#include <tuple>
+
 class SavedGameTest : public ControllerTest {
 protected:
+    void SetUp() override
+    {
+        ControllerTest::SetUp();
+        for (const std::string& kept : keptDamaged())
+            platform::FileSystem::removeFile(kept);
+    }
+    void TearDown() override
+    {
+        platform::FileSystem::setFaultHook(nullptr);
+        ControllerTest::TearDown();
+    }
+    // The damaged games set aside beside the saved game, oldest first.
+    static std::vector<std::string> keptDamaged()
+    {
+        const std::string prefix = "data.plist.damaged.";
+        std::vector<std::pair<long, std::string>> found;
+        for (const std::string& name : platform::FileSystem::contentsOfDirectory(platform::Paths::documents()))
+            if (name.rfind(prefix, 0) == 0)
+                found.emplace_back(std::stol(name.substr(prefix.size())), name);
+        std::sort(found.begin(), found.end());
+        std::vector<std::string> out;
+        for (const auto& [n, name] : found)
+            out.push_back(platform::FileSystem::appendPathComponent(platform::Paths::documents(), name));
+        return out;
+    }
+    static std::string newestDamaged()
+    {
+        auto kept = keptDamaged();
+        return kept.empty() ? std::string() : kept.back();
+    }
     platform::Array readBack()
     {
         auto root = platform::PropertyList::readFile(savedGamePath());
@@ -21,7 +58,7 @@ protected:
         EXPECT_TRUE(c().arHp.empty()) << golden;
         EXPECT_EQ(c().gameRound, 1) << golden;
         EXPECT_FALSE(platform::FileSystem::exists(savedGamePath())) << golden;
-        EXPECT_EQ(platform::FileSystem::readFile(savedGamePath() + ".damaged").value_or("<none>"), *original) << golden;
+        EXPECT_EQ(platform::FileSystem::readFile(newestDamaged()).value_or("<none>"), *original) << golden;
     }
 };
 
@@ -200,7 +237,6 @@ TEST_F(SavedGameTest, DamagedAndMalformedFilesAreSetAsideAndTheGameResets)
     setting("isAskBeforeReset", false);
     for (const char* golden : { "damaged.plist", "not-an-array.plist", "short.plist", "partial-log.plist",
              "wrong-types.plist", "huge-total.plist" }) {
-        platform::FileSystem::removeFile(savedGamePath() + ".damaged");
         copyGolden(golden);
         launch();
         expectSetAside(golden);
@@ -215,7 +251,7 @@ TEST_F(SavedGameTest, ANonNumericHeaderIsUnreadableToo)
     // Unreadable: the reset asks, as any Reset does.
     ASSERT_NE(c().currentAlert(), nullptr);
     EXPECT_EQ(c().nameField0->text(), "Kim");
-    EXPECT_TRUE(platform::FileSystem::exists(savedGamePath() + ".damaged"));
+    EXPECT_EQ(keptDamaged().size(), 1u);
 }
 
 TEST_F(SavedGameTest, NothingIsWrittenWithoutAScreen)
@@ -236,4 +272,159 @@ TEST_F(SavedGameTest, DataFileLivesInTheDocumentsFolder)
 {
     TolvaneViewController unloaded;
     EXPECT_EQ(unloaded.dataFilePath(), platform::Paths::documents() + "/data.plist");
+}
+
+TEST_F(SavedGameTest, AFailedSaveKeepsThePreviousGameAndSaysWhereAndWhy)
+{
+    launchWithoutAsking();
+    tap(*c().buttonInc0);
+    c().savePref();
+    const auto before = platform::FileSystem::readFile(savedGamePath());
+    ASSERT_TRUE(before);
+
+    using Step = platform::FileSystem::WriteStep;
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
+        for (int err : { EIO, ENOSPC }) {
+            SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));
+            tap(*c().buttonInc0); // play goes on: the notice blocks nothing
+            platform::FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? err : 0; });
+            platform::Console::takeLines();
+            c().savePref();
+            const auto lines = platform::Console::takeLines();
+            ASSERT_EQ(lines.size(), 1u);
+            EXPECT_NE(lines[0].find(std::strerror(err)), std::string::npos) << lines[0];
+            EXPECT_EQ(platform::FileSystem::readFile(savedGamePath()).value_or("<none>"), *before);
+            EXPECT_EQ(platform::FileSystem::contentsOfDirectory(platform::Paths::documents()),
+                std::vector<std::string> { "data.plist" });
+            platform::Label* notice = c().saveNotice();
+            ASSERT_NE(notice, nullptr);
+            EXPECT_EQ(notice->superview(), &c().view());
+            EXPECT_EQ(c().view().subviews().back(), notice);
+            EXPECT_FALSE(notice->isHidden());
+            EXPECT_FALSE(notice->isUserInteractionEnabled());
+            EXPECT_NE(notice->text().find(platform::Paths::documents()), std::string::npos) << notice->text();
+            EXPECT_NE(notice->text().find(std::strerror(err)), std::string::npos) << notice->text();
+            EXPECT_EQ(c().currentAlert(), nullptr);
+        }
+    }
+    platform::FileSystem::setFaultHook(nullptr);
+    c().savePref();
+    EXPECT_EQ(c().saveNotice(), nullptr);
+    EXPECT_EQ(readBack()[3], platform::Value(std::to_string(c().getHP(0))));
+    EXPECT_EQ(c().getHP(0), 29);
+}
+
+TEST_F(SavedGameTest, EveryDamagedGameIsKeptAsItWasAndNoneIsRestoredAltered)
+{
+    setting("isAskBeforeReset", false);
+    launch();
+    c().nameField0->setText("Orrin");
+    for (int i = 0; i < 4; ++i) {
+        tap(*c().buttonDec1);
+        advance(5);
+    }
+    c().savePref();
+    const std::string sound = platform::FileSystem::readFile(savedGamePath()).value_or("");
+    ASSERT_FALSE(sound.empty());
+    auto game = [&] {
+        std::vector<std::string> names;
+        for (auto* field : c().ar_nameField)
+            names.push_back(field->text());
+        std::vector<double> times;
+        for (const auto& date : c().arTime)
+            times.push_back(date.secondsSince1970);
+        return std::make_tuple(names, c().getHP(0), c().getHP(1), c().arHp, times);
+    };
+    const auto soundGame = game();
+    quit();
+
+    // Cut short anywhere, one bit flipped anywhere (a spread of places over
+    // the whole file), or grown to 100 MB.
+    std::vector<std::string> damaged;
+    for (size_t cut = 0; cut < sound.size(); cut += sound.size() / 12 + 1)
+        damaged.push_back(sound.substr(0, cut));
+    std::vector<size_t> bits { sound.find("<string>16<") * 8 + 8 * 8 }; // a total: "16" becomes "06"
+    for (size_t bit = 3; bit < sound.size() * 8; bit += sound.size() * 8 / 100 + 1)
+        bits.push_back(bit);
+    for (size_t bit : bits) {
+        std::string flipped = sound;
+        flipped[bit / 8] = char(flipped[bit / 8] ^ (1 << (bit % 8)));
+        damaged.push_back(flipped);
+    }
+    std::string huge = sound;
+    huge.resize(100u << 20, ' ');
+    damaged.push_back(huge);
+
+    int reset = 0;
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        SCOPED_TRACE("variant " + std::to_string(i));
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(savedGamePath(), damaged[i]));
+        launch();
+        if (c().gameRound == 1) {
+            ++reset;
+            EXPECT_EQ(c().getHP(1), 20);
+            EXPECT_FALSE(platform::FileSystem::exists(savedGamePath()));
+            EXPECT_TRUE(platform::FileSystem::readFile(newestDamaged()).value_or("<none>") == damaged[i]);
+            EXPECT_LE(keptDamaged().size(), size_t(TolvaneViewController::kDamagedSavedGamesKept));
+        } else {
+            // Only a flip inside the checksum's own marker goes unnoticed, and
+            // then the game itself is whole.
+            EXPECT_TRUE(game() == soundGame);
+        }
+        quit();
+    }
+    EXPECT_GE(reset, int(damaged.size()) - 4);
+    EXPECT_EQ(keptDamaged().size(), size_t(TolvaneViewController::kDamagedSavedGamesKept));
+}
+
+TEST_F(SavedGameTest, WhatAnInterruptedSaveLeftIsRemovedAtTheNextStart)
+{
+    copyGolden("example.plist");
+    for (const char* name : { "data.plist.tmp.a1B2c3", "data.plist.tmp.Zz9Yy8" })
+        ASSERT_TRUE(platform::FileSystem::writeAtomically(
+            platform::FileSystem::appendPathComponent(platform::Paths::documents(), name), "half a game"));
+    launch();
+    EXPECT_EQ(c().getHP(1), 18);
+    EXPECT_EQ(platform::FileSystem::contentsOfDirectory(platform::Paths::documents()),
+        std::vector<std::string> { "data.plist" });
+}
+
+TEST_F(SavedGameTest, TheGameOnDiskIsNeverMoreThanTwoSecondsBehind)
+{
+    int writes = 0;
+    platform::FileSystem::setFaultHook([&](platform::FileSystem::WriteStep step, const std::string&) {
+        writes += step == platform::FileSystem::WriteStep::CreateTemporary;
+        return 0;
+    });
+    launchWithoutAsking();
+    auto onDisk = [&] {
+        auto root = platform::PropertyList::readFile(savedGamePath());
+        return root && root->isArray() ? int(platform::leadingInteger(root->asArray()[3].asString()).value_or(-1)) : -1;
+    };
+    // Taps at uneven intervals; the total as it was at each moment.
+    std::vector<std::pair<double, int>> history { { 0, c().getHP(0) } };
+    double now = 0;
+    for (double pause : { 0.3, 0.3, 1.5, 0.1, 2.5, 0.7, 0.7, 0.7, 0.7, 0.7, 3.0, 1.9 }) {
+        tap(*c().buttonInc0);
+        history.emplace_back(now, c().getHP(0));
+        for (double t = 0; t < pause - 1e-9; t += 0.1) {
+            advance(0.1);
+            now += 0.1;
+            int due = -1; // nothing is owed to the disk before the first two seconds
+            for (const auto& [when, total] : history)
+                if (when < now - TolvaneViewController::kAutosaveDelay - 1e-6)
+                    due = total;
+            const int saved = onDisk();
+            EXPECT_GE(saved, due) << "at " << now;
+            EXPECT_LE(saved, c().getHP(0)) << "at " << now;
+        }
+    }
+    advance(TolvaneViewController::kAutosaveDelay);
+    EXPECT_EQ(onDisk(), c().getHP(0));
+    // Quiet play writes nothing more.
+    const int written = writes;
+    advance(60);
+    EXPECT_EQ(writes, written);
+    // Taps close together share a write.
+    EXPECT_LE(written, 6);
 }
