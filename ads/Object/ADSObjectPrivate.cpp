@@ -264,7 +264,22 @@ void ADSObjectPrivate::ensureSupportFiles()
     const platform::Date now = platform::Clock::shared().currentDate();
     std::optional<std::string> script = buildAdJS_->content();
     if (expires && expires->isDate() && script && !script->empty() && !(expires->asDate() < now)) {
-        cachedFileDownloadDidEnd(*buildAdJS_);
+        // The script is at hand on every start but the first of a day, and a
+        // banner asked for an ad during the application's start would build
+        // the ad URL (make its hidden web view and, in a new process, start
+        // the web engine) ahead of the application's first frame. The build
+        // waits until the run loop has gone round once: a call posted from a
+        // posted call runs after the events queued meanwhile, the window's
+        // first drawing among them.
+        std::weak_ptr<ADSObjectPrivate> self = weak_from_this();
+        platform::RunLoop::main().post([self] {
+            platform::RunLoop::main().post([self] {
+                std::shared_ptr<ADSObjectPrivate> object = self.lock();
+                if (object && !object->detached_ && object->buildAdJS_
+                    && (object->state_ == FetchingScript || object->state_ == BuildingAdURL))
+                    object->cachedFileDownloadDidEnd(*object->buildAdJS_);
+            });
+        });
         return;
     }
     // The date is kept at once but written to disk when the download ends:
