@@ -1,5 +1,6 @@
 #include "TolvaneViewController.h"
 
+#include "View/ADSBannerView.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
 

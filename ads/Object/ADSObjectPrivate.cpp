@@ -129,6 +129,7 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
 
 ADSObjectPrivate::~ADSObjectPrivate()
 {
+    flushScriptExpiry();
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::RunLoop::main().cancelPerforms(this);
     reloadTimer_.reset();
@@ -263,11 +264,31 @@ void ADSObjectPrivate::ensureSupportFiles()
     const platform::Date now = platform::Clock::shared().currentDate();
     std::optional<std::string> script = buildAdJS_->content();
     if (expires && expires->isDate() && script && !script->empty() && !(expires->asDate() < now)) {
-        cachedFileDownloadDidEnd(*buildAdJS_);
+        // The script is at hand on every start but the first of a day, and a
+        // banner asked for an ad during the application's start would build
+        // the ad URL (make its hidden web view and, in a new process, start
+        // the web engine) ahead of the application's first frame. The build
+        // waits until the run loop has gone round once: a call posted from a
+        // posted call runs after the events queued meanwhile, the window's
+        // first drawing among them.
+        std::weak_ptr<ADSObjectPrivate> self = weak_from_this();
+        platform::RunLoop::main().post([self] {
+            platform::RunLoop::main().post([self] {
+                std::shared_ptr<ADSObjectPrivate> object = self.lock();
+                if (object && !object->detached_ && object->buildAdJS_
+                    && (object->state_ == FetchingScript || object->state_ == BuildingAdURL))
+                    object->cachedFileDownloadDidEnd(*object->buildAdJS_);
+            });
+        });
         return;
     }
+    // The date is kept at once but written to disk when the download ends:
+    // it is worth keeping only with the script it dates, and the first load
+    // starts during the application's start, whose first frame must not wait
+    // on a flush of the settings file.
     store.setDate(platform::Value(platform::Date { now.secondsSince1970 + kScriptLifetime }), kExpireDateKey);
-    store.synchronize();
+    store.saveWithoutFlushing();
+    scriptExpiryUnflushed_ = true;
     changeState(FetchingScript);
     buildAdJS_->validate();
 }
@@ -275,6 +296,7 @@ void ADSObjectPrivate::ensureSupportFiles()
 void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 {
     if (&file == buildAdJS_.get()) {
+        flushScriptExpiry();
         buildAdUrl();
     } else if (&file == adHTML_.get()) {
         processHTTPHeaders(file);
@@ -284,9 +306,10 @@ void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 
 void ADSObjectPrivate::downloadDidFail(ADSCachedFile& file, const std::optional<platform::Error>&)
 {
-    if (&file == buildAdJS_.get())
+    if (&file == buildAdJS_.get()) {
+        flushScriptExpiry();
         failedToDownloadJavaScript();
-    else if (&file == adHTML_.get())
+    } else if (&file == adHTML_.get())
         failedAdRequestWithError(file);
 }
 
@@ -294,6 +317,14 @@ std::optional<platform::Error> ADSObjectPrivate::shouldRedirectToURL(ADSCachedFi
 {
     processHTTPHeaders(file);
     return std::nullopt;
+}
+
+void ADSObjectPrivate::flushScriptExpiry()
+{
+    if (!scriptExpiryUnflushed_)
+        return;
+    scriptExpiryUnflushed_ = false;
+    platform::UserDefaults::standard().synchronize();
 }
 
 void ADSObjectPrivate::failedToDownloadJavaScript()
