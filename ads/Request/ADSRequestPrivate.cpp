@@ -5,6 +5,7 @@
 #include "Statistics/ADSStatistics.h"
 #include "Utility/ADSIdentifierUtilities.h"
 #include "Utility/ADSParameterNames.h"
+#include "platform/CivilTime.h"
 #include "platform/Clock.h"
 #include "platform/Console.h"
 #include "platform/DateFormatter.h"
@@ -14,17 +15,6 @@
 #include <cstdio>
 
 namespace {
-
-// Days from 1970-01-01 to the given day of the proleptic Gregorian calendar.
-int64_t daysFromCivil(int64_t year, int64_t month, int64_t day)
-{
-    year -= month <= 2;
-    const int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const int64_t yoe = year - era * 400;
-    const int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 platform::Array arrayOfStrings(const std::vector<std::string>& strings)
 {
@@ -64,7 +54,7 @@ void ADSRequestPrivate::setBirthdayWithMonth(int32_t month, int32_t day, int32_t
     int64_t m = int64_t(month) - 1;
     y += m >= 0 ? m / 12 : -((11 - m) / 12);
     m = ((m % 12) + 12) % 12;
-    const int64_t days = daysFromCivil(y, m + 1, 1) + int64_t(day) - 1;
+    const int64_t days = platform::civil::daysFromCivil(y, int(m) + 1, 1) + int64_t(day) - 1;
     const double utcMidnight = double(days) * 86400.0;
     const platform::Clock& clock = platform::Clock::shared();
     const double guess = utcMidnight - clock.localOffsetSeconds(utcMidnight);
