@@ -59,6 +59,7 @@ struct ButtonImpl final : View::Impl {
     std::map<unsigned, std::shared_ptr<const Image>> images;
     Font font;
     bool highlighted = false;
+    bool showsTouch = false;
     bool longPressed = false;
     bool pressing = false;
     std::unique_ptr<Timer> longPressTimer;
@@ -95,6 +96,14 @@ void ButtonImpl::paintContent(QPainter& painter, const QRectF& r)
         painter.setPen(qtui::toQColor(c));
         painter.setFont(qtui::toQFont(font));
         painter.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, qtui::toQString(title));
+    }
+    if (showsTouch && highlighted) {
+        QRadialGradient glow(r.center(), std::max(r.width(), r.height()) / 2);
+        glow.setColorAt(0, QColor(255, 255, 255, 170));
+        glow.setColorAt(1, QColor(255, 255, 255, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(r.center(), r.width() / 2, r.height() / 2);
     }
 }
 
@@ -226,6 +235,8 @@ void Button::setFont(const Font& font)
     impl().widget->update();
 }
 Font Button::font() const { return bimpl(*this).font; }
+void Button::setShowsTouchWhenHighlighted(bool on) { bimpl(*this).showsTouch = on; }
+bool Button::showsTouchWhenHighlighted() const { return bimpl(*this).showsTouch; }
 
 void Button::simulateTap()
 {

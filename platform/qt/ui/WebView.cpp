@@ -620,6 +620,7 @@ public:
     QUrl approvedUrl;
     double lastGesture = -1;
     std::optional<UrlRequest> current;
+    Lifetime lifetime;
 
     bool scalesPageToFit = false;
     bool inlineMediaPlayback = false;
@@ -644,7 +645,9 @@ WebView::WebView(Rect frame) : View(std::make_unique<WebViewImpl>())
     setFrame(frame);
 }
 
-WebView::~WebView() = default;
+WebView::~WebView() { wimpl(*this).lifetime.end(); }
+
+Lifetime::Watch WebView::lifetimeWatch() const { return wimpl(*this).lifetime.watch(); }
 
 void WebView::setDelegate(WebViewDelegate* delegate) { wimpl(*this).delegate = delegate; }
 WebViewDelegate* WebView::delegate() const { return wimpl(*this).delegate; }
