@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/SystemSound.h"
 
 #include <climits>
 #include <cstdio>
@@ -51,8 +52,8 @@ ADSWebViewDelegate::ADSWebViewDelegate()
     // The engine routes a scheme to us only when told before its first page;
     // every ad web view has one of these delegates before it loads anything.
     static const bool registered = [] {
-        platform::WebView::registerSchemes({ kURLNotificationScheme, kURLAdNetNotificationScheme, "sms", "maps", "itms",
-            "itms-apps" });
+        platform::WebView::registerSchemes({ kURLNotificationScheme, kURLAdNetNotificationScheme, "itms-books", "kindle",
+            "sms", "maps", "itms", "itms-apps" });
         return true;
     }();
     (void)registered;
@@ -131,12 +132,11 @@ void ADSWebViewDelegate::handleMessage(platform::WebView& webView, const platfor
     } else if (name == "touch") {
         processTouchSignals(parameters);
     } else if (name == "vibrate") {
-        // The desktop has no vibration and the platform no system sounds to stand in for it.
-        platform::Console::log("<Ads> This device cannot vibrate");
+        platform::SystemSound::play(platform::SystemSound::kVibrate);
     } else if (name == "canOpenURLs") {
         processCanOpenURLs(split(message.parameter("urls"), ','), webView);
     } else if (name == "evalInOpener") {
-        if (!openingWebView_)
+        if (!openingWebView_.get())
             return;
         // The calling web view lives as long as this delegate: their owner
         // drops both together, and dropping this delegate cancels the call.
@@ -217,9 +217,10 @@ void ADSWebViewDelegate::processCanOpenURLs(const std::vector<std::string>& urls
 
 void ADSWebViewDelegate::evaluateJavaScriptInOpener(const std::string& js, platform::WebView& webView)
 {
-    if (!openingWebView_)
+    platform::WebView* opening = openingWebView_.get();
+    if (!opening)
         return;
-    openingWebView_->stringByEvaluatingJavaScriptFromString(js,
+    opening->stringByEvaluatingJavaScriptFromString(js,
         [alive = std::weak_ptr<bool>(alive_), view = &webView](const std::string& result) {
             auto stillHere = alive.lock();
             if (!stillHere || !*stillHere)

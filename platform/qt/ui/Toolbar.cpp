@@ -111,8 +111,10 @@ void Toolbar::setItems(const std::vector<BarButtonItem*> &newItems)
 {
     auto& t = timpl(*this);
     std::vector<BarButtonItem*> items;
+    // A flexible space draws nothing and may stand in several places; any
+    // other item is shown once, at its first place.
     for (BarButtonItem* item : newItems)
-        if (item && std::find(items.begin(), items.end(), item) == items.end())
+        if (item && (item->isFlexibleSpace() || std::find(items.begin(), items.end(), item) == items.end()))
             items.push_back(item);
     // Items leaving the bar: their widgets go with them.
     for (BarButtonItem* old : t.items) {

@@ -17,7 +17,8 @@ public:
     explicit Toolbar(Rect frame);
     ~Toolbar() override;
 
-    // Non-owning; replaces what was shown.
+    // Non-owning; replaces what was shown. One flexible space item may
+    // stand in several places.
     void setItems(const std::vector<BarButtonItem*>& items);
     const std::vector<BarButtonItem*>& items() const;
     void setTintColor(Color color);
