@@ -17,20 +17,18 @@ TEST(Toolbar, FlexibleSpacesShareWhatTheFixedItemsLeave)
     ActivityIndicator spinner;
     auto busy = BarButtonItem::customViewItem(spinner);
     auto done = BarButtonItem::systemItem(BarButtonItem::SystemItem::Done);
-    auto space1 = BarButtonItem::systemItem(BarButtonItem::SystemItem::FlexibleSpace);
-    auto space2 = BarButtonItem::systemItem(BarButtonItem::SystemItem::FlexibleSpace);
-    bar.setItems({ back.get(), space1.get(), busy.get(), space2.get(), done.get() });
+    auto space = BarButtonItem::systemItem(BarButtonItem::SystemItem::FlexibleSpace);
+    bar.setItems({ back.get(), space.get(), busy.get(), space.get(), done.get() });
 
     for (float width : { 320.0f, 480.0f }) {
         bar.setFrame({ 0, 0, width, 44 });
-        float x = back->frame().x;
-        for (BarButtonItem* item : bar.items()) {
-            EXPECT_FLOAT_EQ(item->frame().x, x) << "items sit side by side";
-            x += item->frame().width;
-        }
-        EXPECT_NEAR(width - x, back->frame().x, 0.01) << "the same margin at both ends";
+        // The two spaces share alike: the middle item sits halfway between its neighbours.
+        float gap1 = busy->frame().x - (back->frame().x + back->frame().width);
+        float gap2 = done->frame().x - (busy->frame().x + busy->frame().width);
+        EXPECT_FLOAT_EQ(gap1, gap2);
+        EXPECT_FLOAT_EQ(gap1, space->frame().width);
+        EXPECT_NEAR(width - (done->frame().x + done->frame().width), back->frame().x, 0.01) << "the same margin at both ends";
         EXPECT_FLOAT_EQ(back->frame().width, 27);
-        EXPECT_FLOAT_EQ(space1->frame().width, space2->frame().width);
         EXPECT_GT(done->frame().width, 27) << "the done item takes the width of its title";
     }
     // The custom view is placed in the middle of its slot.
