@@ -1,5 +1,9 @@
 #include "TolvaneAppDelegate.h"
 
+#include "Delegate/ADSWebViewDelegate.h"
+
+#include "platform/ui/WebView.h"
+
 TolvaneAppDelegate::TolvaneAppDelegate()
     : window(std::make_unique<platform::Window>(platform::Rect { 0, 0, 320, 480 }))
     , viewController(std::make_unique<TolvaneViewController>())
@@ -37,6 +41,9 @@ void TolvaneAppDelegate::setViewController(std::unique_ptr<TolvaneViewController
 
 bool TolvaneAppDelegate::didFinishLaunchingWithOptions(platform::Application&, const platform::Dictionary&)
 {
+    // Before the banner's first page starts the web engine, which reads its
+    // scheme table once: the ad pages' messages travel on these schemes.
+    platform::WebView::registerSchemes(ADSWebViewDelegate::schemes());
     if (!window || !viewController)
         return false;
     window->setRootViewController(viewController.get());

@@ -2,6 +2,8 @@
 
 #include "ScreenFrames.h"
 
+#include "View/ADSBannerView.h"
+
 #include "platform/Console.h"
 #include "platform/ui/Animation.h"
 #include "platform/ui/Image.h"

@@ -1,5 +1,7 @@
 #include "TolvaneViewController.h"
 
+#include "View/ADSBannerView.h"
+
 #include "platform/ui/Application.h"
 
 #include <algorithm>

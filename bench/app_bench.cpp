@@ -181,6 +181,10 @@ void registerAll()
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The banner of every start asks a port of this machine where nothing
+    // listens: the figures never wait on the outside network.
+    setenv("TOLVANE_ADS_BASE_URL", "http://127.0.0.1:9/", 0);
+    setenv("TOLVANE_ADS_STATIC_URL", "http://127.0.0.1:9", 0);
     const int rc = BenchComparison::run(argc, argv, registerAll);
     std::filesystem::path tapHome = gRig ? gRig->home : std::filesystem::path();
     gRig.reset();

@@ -1,18 +1,5 @@
 #include "TolvaneViewController.h"
 
-#include "platform/NotificationCenter.h"
-
-TolvaneViewController::TolvaneViewController() = default;
-
-TolvaneViewController::~TolvaneViewController()
-{
-    // The platform's centre would otherwise call a destroyed controller.
-    if (observingTermination_)
-        platform::NotificationCenter::defaultCenter().removeObserver(this);
-    if (gameTimer)
-        gameTimer->invalidate();
-}
-
 platform::AlertView* TolvaneViewController::currentAlert() const
 {
     return alert_ && alert_->isVisible() ? alert_.get() : nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // The one screen of the life counter: it owns the whole game (life columns,
 // poison, log, rounds, dice), builds and lays out the screen, saves and
-// restores the game. It neither owns the window nor talks to the ad library.
+// restores the game. It does not own the window, and it only places the ad
+// banner and asks it once for an ad: it never hears from it.
 
 #include "LifeColumn.h"
 
@@ -18,6 +19,8 @@
 #include <string>
 #include <vector>
 
+class ADSBannerView;
+
 class TolvaneViewController : public platform::ViewController,
                               public platform::PickerViewDataSource,
                               public platform::PickerViewDelegate {
@@ -26,8 +29,9 @@ public:
     ~TolvaneViewController() override;
 
     // ---- Screen fields (built by loadView and the start-up) ----
-    // Stands in the ad banner's place: 320 x 50, moved by the rotation policy.
-    std::unique_ptr<platform::View> bannerView_;
+    // The ad banner: 320 x 50, moved only by the rotation policy. The type is
+    // complete on the screen side alone (app/), where it is made and released.
+    std::unique_ptr<ADSBannerView> bannerView_;
     std::unique_ptr<platform::TextView> logView;
     std::unique_ptr<platform::Button> buttonLogView;
     std::unique_ptr<platform::PickerView> picker;
@@ -191,7 +195,8 @@ public:
     void viewDidUnload() override;
     void applicationWillTerminate(const platform::Notification& notification);
 
-    // ---- Banner place ----
+    // ---- Ad banner ----
+    // Creates the banner and asks it for the first ad (start-up step 9).
     void createBannerView();
 
 private:

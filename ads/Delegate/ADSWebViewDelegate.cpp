@@ -52,16 +52,23 @@ ADSWebViewDelegate::ADSWebViewDelegate()
     // The engine routes a scheme to us only when told before its first page;
     // every ad web view has one of these delegates before it loads anything.
     static const bool registered = [] {
-        platform::WebView::registerSchemes({ kURLNotificationScheme, kURLAdNetNotificationScheme, "itms-books", "kindle",
-            "sms", "maps", "itms", "itms-apps" });
+        platform::WebView::registerSchemes(schemes());
         return true;
     }();
     (void)registered;
 }
 
+const std::vector<std::string>& ADSWebViewDelegate::schemes()
+{
+    // The bookstores may be left for; the others are refused, but seen.
+    static const std::vector<std::string> list { kURLNotificationScheme, kURLAdNetNotificationScheme, "itms-books",
+        "kindle", "sms", "maps", "itms", "itms-apps" };
+    return list;
+}
+
 ADSWebViewDelegate::~ADSWebViewDelegate()
 {
-    *alive_ = false;
+    lifetime_.end();
     platform::RunLoop::main().cancelPerforms(this);
     for (auto& tracker : trackers_)
         tracker->reset();
@@ -221,9 +228,8 @@ void ADSWebViewDelegate::evaluateJavaScriptInOpener(const std::string& js, platf
     if (!opening)
         return;
     opening->stringByEvaluatingJavaScriptFromString(js,
-        [alive = std::weak_ptr<bool>(alive_), view = &webView](const std::string& result) {
-            auto stillHere = alive.lock();
-            if (!stillHere || !*stillHere)
+        [alive = lifetime_.watch(), view = &webView](const std::string& result) {
+            if (!alive)
                 return;
             platform::Dictionary userInfo;
             userInfo.set("result", result);

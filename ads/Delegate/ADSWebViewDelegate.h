@@ -6,6 +6,7 @@
 // lets a message URL load as a page.
 
 #include "Opener/ADSOpener.h"
+#include "platform/Lifetime.h"
 #include "platform/Url.h"
 #include "platform/Value.h"
 #include "platform/ui/WebView.h"
@@ -28,6 +29,11 @@ class ADSWebViewDelegate : public platform::WebViewDelegate {
 public:
     ADSWebViewDelegate();
     ~ADSWebViewDelegate() override;
+
+    // The schemes whose navigations the bridge must see: its two message
+    // schemes and those it opens elsewhere. The engine routes them only when
+    // told before its first page; an application registers them at its start.
+    static const std::vector<std::string>& schemes();
     ADSWebViewDelegate(const ADSWebViewDelegate&) = delete;
     ADSWebViewDelegate& operator=(const ADSWebViewDelegate&) = delete;
 
@@ -72,5 +78,5 @@ private:
     // Owned elsewhere (the banner's page, or the page below); it may go first.
     platform::WeakWebView openingWebView_;
     // Answers of script run elsewhere check it: they may come after this delegate is gone.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    platform::Lifetime lifetime_;
 };

@@ -68,17 +68,24 @@ void ADSRequestPrivate::setBirthdayWithMonth(int32_t month, int32_t day, int32_t
     const double utcMidnight = double(days) * 86400.0;
     const platform::Clock& clock = platform::Clock::shared();
     const double guess = utcMidnight - clock.localOffsetSeconds(utcMidnight);
-    setBirthday(platform::Date { utcMidnight - clock.localOffsetSeconds(guess) });
+    setBirthday(std::make_shared<const platform::Date>(platform::Date { utcMidnight - clock.localOffsetSeconds(guess) }));
+}
+
+namespace {
+std::shared_ptr<const ADSLocation> shared(std::optional<ADSLocation> location)
+{
+    return location ? std::make_shared<const ADSLocation>(std::move(*location)) : nullptr;
+}
 }
 
 void ADSRequestPrivate::setLocationWithLatitude(float latitude, float longitude, float accuracy)
 {
-    setLocation(ADSLocation::initWithLatitude(latitude, longitude, accuracy));
+    setLocation(shared(ADSLocation::initWithLatitude(latitude, longitude, accuracy)));
 }
 
 void ADSRequestPrivate::setLocationWithDescription(const std::string& description)
 {
-    setLocation(ADSLocation::initWithDescription(description));
+    setLocation(shared(ADSLocation::initWithDescription(description)));
 }
 
 void ADSRequestPrivate::addKeyword(const std::string& keyword)
@@ -86,7 +93,7 @@ void ADSRequestPrivate::addKeyword(const std::string& keyword)
     if (keyword.empty())
         return;
     if (!keywords_)
-        keywords_.emplace();
+        keywords_ = std::make_shared<std::vector<std::string>>();
     keywords_->push_back(keyword);
 }
 

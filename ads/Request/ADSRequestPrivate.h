@@ -9,34 +9,37 @@
 class ADSRequestPrivate final : public ADSRequest {
 public:
     ADSRequestPrivate() = default;
-    // Copies the targeting and flags, not the counter.
+    // Takes the flags and shares the object fields; not the counter.
     ADSRequestPrivate(const ADSRequestPrivate& other);
     ADSRequestPrivate& operator=(const ADSRequestPrivate&) = delete;
 
-    const std::optional<std::vector<std::string>>& testDevices() const override { return testDevices_; }
-    void setTestDevices(std::optional<std::vector<std::string>> devices) override { testDevices_ = std::move(devices); }
+    const std::shared_ptr<const std::vector<std::string>>& testDevices() const override { return testDevices_; }
+    void setTestDevices(std::shared_ptr<const std::vector<std::string>> devices) override { testDevices_ = std::move(devices); }
     bool isTesting() const override { return testing_; }
     void setTesting(bool testing) override { testing_ = testing; }
     int32_t gender() const override { return gender_; }
     void setGender(int32_t gender) override { gender_ = gender; }
-    const std::optional<platform::Date>& birthday() const override { return birthday_; }
-    void setBirthday(std::optional<platform::Date> birthday) override { birthday_ = birthday; }
+    const std::shared_ptr<const platform::Date>& birthday() const override { return birthday_; }
+    void setBirthday(std::shared_ptr<const platform::Date> birthday) override { birthday_ = std::move(birthday); }
     void setBirthdayWithMonth(int32_t month, int32_t day, int32_t year) override;
     void setLocationWithLatitude(float latitude, float longitude, float accuracy) override;
     void setLocationWithDescription(const std::string& description) override;
-    const std::optional<std::vector<std::string>>& keywords() const override { return keywords_; }
-    void setKeywords(std::optional<std::vector<std::string>> keywords) override { keywords_ = std::move(keywords); }
+    const std::shared_ptr<std::vector<std::string>>& keywords() const override { return keywords_; }
+    void setKeywords(std::shared_ptr<std::vector<std::string>> keywords) override { keywords_ = std::move(keywords); }
     void addKeyword(const std::string& keyword) override;
-    const std::optional<platform::Dictionary>& additionalParameters() const override { return additionalParameters_; }
-    void setAdditionalParameters(std::optional<platform::Dictionary> parameters) override
+    const std::shared_ptr<const platform::Dictionary>& additionalParameters() const override
+    {
+        return additionalParameters_;
+    }
+    void setAdditionalParameters(std::shared_ptr<const platform::Dictionary> parameters) override
     {
         additionalParameters_ = std::move(parameters);
     }
     std::unique_ptr<ADSRequestPrivate> copy() const override;
     std::string description() const override;
 
-    const std::optional<ADSLocation>& location() const { return location_; }
-    void setLocation(std::optional<ADSLocation> location) { location_ = std::move(location); }
+    const std::shared_ptr<const ADSLocation>& location() const { return location_; }
+    void setLocation(std::shared_ptr<const ADSLocation> location) { location_ = std::move(location); }
     bool isInterstitialAd() const { return interstitialAd_; }
     void setInterstitialAd(bool interstitial) { interstitialAd_ = interstitial; }
     // This request's number among all ad requests of the process, sent as "preqs".
@@ -59,13 +62,13 @@ public:
     static bool deviceAtLeastMinimumOSMajorVersion(int major, int minor);
 
 private:
-    std::optional<std::vector<std::string>> testDevices_;
+    std::shared_ptr<const std::vector<std::string>> testDevices_;
     bool testing_ = false;
-    std::optional<platform::Dictionary> additionalParameters_;
+    std::shared_ptr<const platform::Dictionary> additionalParameters_;
     int32_t gender_ = 0;
-    std::optional<platform::Date> birthday_;
-    std::optional<ADSLocation> location_;
-    std::optional<std::vector<std::string>> keywords_;
+    std::shared_ptr<const platform::Date> birthday_;
+    std::shared_ptr<const ADSLocation> location_;
+    std::shared_ptr<std::vector<std::string>> keywords_;
     bool interstitialAd_ = false;
     int32_t counter_ = 0;
 };

@@ -4,14 +4,21 @@
 #include "SettingsKeys.h"
 #include "TolvaneAppDelegate.h"
 
+#include "Delegate/ADSWebViewDelegate.h"
+#include "Object/ADSObjectPrivate.h"
+#include "View/ADSBannerView.h"
+
 #include "platform/Clock.h"
 #include "platform/JsonWriter.h"
+#include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
 #include "platform/UserDefaults.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
 
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 namespace tolvane {
 
@@ -74,6 +81,55 @@ bool Automation::screenshot(const std::string& path)
     return delegate_->window->renderToPng(path);
 }
 
+bool Automation::runRealEvents(double seconds, const std::function<bool()>& done)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    auto& loop = platform::RunLoop::main();
+    for (;;) {
+        loop.runPending();
+        if (done())
+            return true;
+        if (Clock::now() >= deadline)
+            return false;
+        // Network replies and the engine's processes arrive on their own time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// A real press and release on the ad's first link, then the navigation it
+// starts must reach the banner's bridge, which treats it as the user's click.
+int Automation::clickAd(const ScriptCommand& command)
+{
+    ADSBannerView* banner = controller()->bannerView_.get();
+    if (!banner)
+        return fail(command, "the screen has no banner");
+    const int32_t state = banner->privateObject().state();
+    if (state != ADSObjectPrivate::AdShown)
+        return fail(command, "no ad is shown in the banner (state " + std::to_string(state) + ")");
+
+    platform::WebView& webView = banner->webView();
+    // The web view answers later; after a time-out the answer finds this gone.
+    struct Progress {
+        std::optional<bool> clicked;
+        bool navigated = false;
+    };
+    auto progress = std::make_shared<Progress>();
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.addObserver(progress.get(), ADSWebViewDelegateDidReceiveWebAction, &webView,
+        [progress](const platform::Notification&) { progress->navigated = true; });
+    webView.simulateClickOnFirstLink([progress](bool clicked) { progress->clicked = clicked; });
+    int rc = kSuccess;
+    if (!runRealEvents(kClickSeconds, [&] { return progress->clicked.has_value(); }))
+        rc = fail(command, "timed out clicking the ad", kTimedOut);
+    else if (!*progress->clicked)
+        rc = fail(command, "the ad has no link to click");
+    else if (!runRealEvents(kClickSeconds, [&] { return progress->navigated; }))
+        rc = fail(command, "timed out waiting for the ad's click to reach the banner", kTimedOut);
+    center.removeObserver(progress.get());
+    return rc;
+}
+
 int Automation::execute(const ScriptCommand& command)
 {
     using K = ScriptCommand::Kind;
@@ -82,7 +138,7 @@ int Automation::execute(const ScriptCommand& command)
 
     // Commands that act on the running application.
     bool needsApp = command.kind != K::Clock && command.kind != K::Settings && command.kind != K::Unset
-        && command.kind != K::Launch && command.kind != K::Advance;
+        && command.kind != K::Launch && command.kind != K::Advance && command.kind != K::Wait;
     if (needsApp && !launched_)
         return fail(command, "the application is not launched yet (launch first)");
     bool inspects = command.kind == K::Dump || command.kind == K::Screenshot;
@@ -92,7 +148,8 @@ int Automation::execute(const ScriptCommand& command)
     TolvaneViewController* vc = controller();
     // An alert is modal: while it is up the player can only answer it.
     bool touchesScreen = command.kind == K::Tap || command.kind == K::Wheel || command.kind == K::Name
-        || command.kind == K::Poison || command.kind == K::Reset || command.kind == K::HardReset;
+        || command.kind == K::Poison || command.kind == K::Reset || command.kind == K::HardReset
+        || command.kind == K::ClickAd;
     if (touchesScreen && vc) {
         platform::AlertView* alert = vc->currentAlert();
         if (!alert)
@@ -203,6 +260,22 @@ int Automation::execute(const ScriptCommand& command)
         break;
     case K::Dump:
         out_ << platform::JsonWriter::write(dumpValue()) << std::endl;
+        break;
+    case K::Wait:
+        runRealEvents(command.seconds, [] { return false; });
+        break;
+    case K::WaitFor: {
+        const auto state = [vc] { return vc->bannerView_ ? vc->bannerView_->privateObject().state() : -1; };
+        if (!vc->bannerView_)
+            return fail(command, "the screen has no banner");
+        if (!runRealEvents(command.seconds, [&] { return state() == command.first; }))
+            return fail(command,
+                "timed out waiting for banner state " + std::to_string(command.first) + " (now " + std::to_string(state()) + ")",
+                kTimedOut);
+        break;
+    }
+    case K::ClickAd:
+        rc = clickAd(command);
         break;
     }
     platform::RunLoop::main().runPending();

@@ -1,13 +1,15 @@
 #pragma once
 // Runs an automation script against the application, headless on the
 // virtual clock: launches it, plays the player's part, turns the device,
-// drives the lifecycle, renders screenshots and dumps the state as JSON.
-// It does not create the platform session; the caller brings one up first.
+// drives the lifecycle, waits for the ad banner in real time, renders
+// screenshots and dumps the state as JSON. It does not create the platform
+// session; the caller brings one up first.
 
 #include "ScriptParser.h"
 
 #include "platform/Value.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -31,6 +33,10 @@ public:
     static constexpr int kSuccess = 0;
     static constexpr int kFailure = 1;  // the environment failed (a screenshot could not be written)
     static constexpr int kBadScript = 2; // unknown command, bad argument, or a command out of place
+    static constexpr int kTimedOut = 3;  // a real-time wait ran out (waitfor, clickad)
+    // How long clickad waits for the page to find its link, and then for the
+    // click to reach the bridge as a navigation.
+    static constexpr double kClickSeconds = 10;
 
     // Parses the whole script first, so that a faulty line stops the run
     // before anything has happened, then runs the commands in order.
@@ -44,6 +50,11 @@ public:
     // Renders the window; false when nothing is launched or the file cannot be written.
     bool screenshot(const std::string& path);
 
+    // Runs the real event loop (network, web engine) until `done` holds or
+    // `seconds` of real time have passed; false on the latter. The virtual
+    // clock stands still meanwhile: timers on it fire only through `advance`.
+    static bool runRealEvents(double seconds, const std::function<bool()>& done);
+
     bool isLaunched() const { return launched_; }
     TolvaneAppDelegate* delegate() const { return delegate_.get(); }
     TolvaneViewController* controller() const;
@@ -51,6 +62,12 @@ public:
 private:
     int fail(const ScriptCommand& command, const std::string& reason, int code = kBadScript);
     int launch();
+    int clickAd(const ScriptCommand& command);
+    // The dump's "banner": null without one.
+    platform::Value bannerValue() const;
+    // The dump's "fullScreen": the full-screen controllers that are up,
+    // bottom first, one object each.
+    platform::Value fullScreenValue() const;
 
     std::ostream& out_;
     std::ostream& err_;

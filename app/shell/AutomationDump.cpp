@@ -4,9 +4,15 @@
 
 #include "TolvaneAppDelegate.h"
 
+#include "Network/ADSCachedFile.h"
+#include "Object/ADSObjectPrivate.h"
+#include "Request/ADSRequestPrivate.h"
+#include "View/ADSBannerView.h"
+
 #include "platform/Console.h"
 #include "platform/ui/AlertView.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/WebView.h"
 
 #include <cmath>
 #include <cstdio>
@@ -59,6 +65,33 @@ void collectNamed(platform::View& view, std::vector<platform::View*>& out)
 
 }
 
+Value Automation::bannerValue() const
+{
+    TolvaneViewController* vc = controller();
+    const ADSBannerView* banner = vc ? vc->bannerView_.get() : nullptr;
+    if (!banner)
+        return Value();
+    const ADSObjectPrivate& object = banner->privateObject();
+    const ADSRequestPrivate* request = object.request();
+    const ADSCachedFile* adHTML = object.adHTML();
+    return Value(Dictionary {
+        { "state", Value(object.state()) },
+        { "frame", frameValue(*banner) },
+        { "hidden", Value(object.webView().isHidden()) },
+        { "preqs", Value(request ? request->counter() : 0) },
+        { "refreshSeconds", Value(object.reloadSeconds()) },
+        { "adURL", adHTML ? Value(adHTML->sourceURL().absoluteString()) : Value() },
+    });
+}
+
+// Full-screen content is presented from the banner's root controller, above
+// the screen; none of the controllers that present it exists yet, so nothing
+// is ever up. Each of them adds its entry here, bottom first.
+Value Automation::fullScreenValue() const
+{
+    return Value(Array {});
+}
+
 Value Automation::dumpValue()
 {
     Dictionary d;
@@ -67,6 +100,8 @@ Value Automation::dumpValue()
 
     if (!vc) {
         d.set("launched", Value(false));
+        d.set("banner", Value());
+        d.set("fullScreen", fullScreenValue());
         d.set("console", Value(Array {}));
         return Value(std::move(d));
     }
@@ -208,6 +243,10 @@ Value Automation::dumpValue()
         d.set("alert", Value());
     }
 
+    d.set("banner", bannerValue());
+    d.set("fullScreen", fullScreenValue());
+
+    // The ad library writes through the same console: its lines come here too.
     Array console;
     for (auto& line : platform::Console::takeLines())
         console.push_back(Value(std::move(line)));

@@ -162,6 +162,8 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         return noArgs(K::Terminate);
     if (name == "dump")
         return noArgs(K::Dump);
+    if (name == "clickad")
+        return noArgs(K::ClickAd);
 
     if (name == "clock") {
         if (args.size() != 1 || !parseDateTime(args[0], cmd.dateTime))
@@ -247,6 +249,34 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         if (*s > kMaxAdvanceSeconds)
             return fail("advance takes at most 86400 seconds at a time");
         cmd.kind = K::Advance;
+        cmd.seconds = *s;
+        return cmd;
+    }
+    if (name == "wait") {
+        std::optional<double> s;
+        if (args.size() == 1)
+            s = parseSeconds(args[0]);
+        if (!s)
+            return fail("wait needs a number of seconds");
+        if (*s > kMaxWaitSeconds)
+            return fail("wait takes at most 600 seconds");
+        cmd.kind = K::Wait;
+        cmd.seconds = *s;
+        return cmd;
+    }
+    if (name == "waitfor") {
+        std::optional<int> state;
+        std::optional<double> s;
+        if (args.size() == 3 && args[0] == "banner") {
+            state = parseInt(args[1], 0, 7);
+            s = parseSeconds(args[2]);
+        }
+        if (!state || !s)
+            return fail("waitfor needs banner, a state 0 to 7 and a number of seconds");
+        if (*s > kMaxWaitSeconds)
+            return fail("waitfor takes at most 600 seconds");
+        cmd.kind = K::WaitFor;
+        cmd.first = *state;
         cmd.seconds = *s;
         return cmd;
     }

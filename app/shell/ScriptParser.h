@@ -16,15 +16,16 @@ struct ScriptCommand {
     enum class Kind {
         Clock, Settings, Unset, Launch, Tap, Wheel, Name, Poison, Reset, HardReset,
         Alert, Rotate, Advance, Background, Foreground, Terminate, Screenshot, Dump,
+        WaitFor, Wait, ClickAd,
     };
     Kind kind = Kind::Dump;
     int line = 0;             // 1-based line number in the script
     std::string word;         // tap: control name; unset: key; screenshot: file; name: text
     std::vector<std::pair<std::string, platform::Value>> settings; // settings: in order
-    int first = 0;            // wheel: component; name: player; alert: index; rotate: orientation
+    int first = 0;            // wheel: component; name: player; alert: index; rotate: orientation; waitfor: state
     int second = 0;           // wheel: row
     bool on = false;          // poison
-    double seconds = 0;       // advance
+    double seconds = 0;       // advance: virtual seconds; wait, waitfor: real seconds
     int dateTime[6] = { 0, 0, 0, 0, 0, 0 }; // clock: year, month, day, hour, minute, second
 };
 
@@ -39,6 +40,8 @@ public:
     // The longest single `advance`: a day of virtual time. Every game-timer
     // tick on the way runs, so a runaway value would keep the run busy for hours.
     static constexpr double kMaxAdvanceSeconds = 86400;
+    // The longest `wait` or `waitfor`, in real time: ten minutes.
+    static constexpr double kMaxWaitSeconds = 600;
 
     struct Result {
         std::vector<ScriptCommand> commands;

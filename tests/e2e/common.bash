@@ -10,6 +10,10 @@ trap 'rm -rf "$WORK"' EXIT
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$WORK/runtime"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+# The banner asks a port of this machine where nothing listens, unless a test
+# starts the local ad network and names it; never the ad network outside.
+export TOLVANE_ADS_BASE_URL="${TOLVANE_ADS_BASE_URL:-http://127.0.0.1:9/}"
+export TOLVANE_ADS_STATIC_URL="${TOLVANE_ADS_STATIC_URL:-http://127.0.0.1:9}"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

@@ -5,6 +5,7 @@
 
 #include "SettingsKeys.h"
 #include "TolvaneViewController.h"
+#include "View/ADSBannerView.h"
 
 #include "platform/Clock.h"
 #include "platform/Console.h"

@@ -26,6 +26,11 @@ int main(int argc, char** argv)
     // run as root.
     setenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu", 0);
     setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    // Every screen the tests build has an ad banner. Unless a test names its
+    // own server, it asks a port of this machine where nothing listens, and
+    // never the ad network outside.
+    setenv("TOLVANE_ADS_BASE_URL", "http://127.0.0.1:9/", 0);
+    setenv("TOLVANE_ADS_STATIC_URL", "http://127.0.0.1:9", 0);
     auto home = std::filesystem::temp_directory_path() / ("tolvane-test-" + std::to_string(getpid()));
     std::filesystem::create_directories(home);
     int rc;

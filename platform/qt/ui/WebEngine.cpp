@@ -3,12 +3,18 @@
 #include "QtConvert.h"
 #include "platform/Console.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSet>
+#include <QThread>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
+#include <QImage>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWidget>
 
 #include <memory>
@@ -122,6 +128,70 @@ void WebEngine::adopt(QWidget* engineView)
     auto& v = state().views;
     std::erase_if(v, [](const QPointer<QWidget>& p) { return p.isNull(); });
     v.emplace_back(engineView);
+}
+
+namespace {
+
+// Whether the view shows its page now: a picture other than the one it showed
+// when the load ended or, for a view that has just come on screen, anything
+// but the page's background (what a surface draws before the engine's first
+// frame).
+bool showsPage(QWebEngineView& view)
+{
+    const QImage picture = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QVariant before = view.property(WebEngine::kFrameBeforeProperty);
+    if (before.isValid())
+        return picture != before.value<QImage>().convertToFormat(QImage::Format_ARGB32);
+    const QColor background = view.page() ? view.page()->backgroundColor() : QColor(Qt::white);
+    const QRgb plain = background.alpha() == 0 ? 0 : background.rgba();
+    for (int y = 0; y < picture.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            if ((qAlpha(line[x]) == 0 ? 0 : line[x]) != plain)
+                return true;
+    }
+    return false;
+}
+
+void settle(QWidget& view)
+{
+    view.setProperty(WebEngine::kFrameMarkProperty, false);
+    view.setProperty(WebEngine::kFrameBeforeProperty, QVariant());
+}
+
+}
+
+bool WebEngine::waitForFrames(QWidget* root, int timeoutMs)
+{
+    const auto pending = [root] {
+        bool any = false;
+        for (const QPointer<QWidget>& widget : state().views) {
+            auto* view = qobject_cast<QWebEngineView*>(widget.data());
+            if (!view || !view->isVisible() || !root->isAncestorOf(view) || !view->property(kFrameMarkProperty).toBool())
+                continue;
+            if (showsPage(*view))
+                settle(*view);
+            else
+                any = true;
+        }
+        return any;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    while (pending()) {
+        if (clock.elapsed() >= timeoutMs) {
+            // A page that looks like the one before it, or like its background
+            // alone, is drawn like that: later screenshots take it as it is.
+            for (const QPointer<QWidget>& view : state().views)
+                if (view && view->isVisible() && root->isAncestorOf(view))
+                    settle(*view);
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // The frame is made in the engine's own threads and processes.
+        QThread::msleep(2);
+    }
+    return true;
 }
 
 void WebEngine::release()

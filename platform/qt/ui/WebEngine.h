@@ -24,6 +24,16 @@ public:
     // Engine views outlive their web views until the event loop deletes them;
     // the ones left are deleted at release(), before the profile they use.
     static void adopt(QWidget* engineView);
+    // A page that has finished loading, or whose view has just come on
+    // screen, is drawn a few frames later; until then a grab of its view shows
+    // what was there before. Engine views carry the mark from either event
+    // until a screenshot has seen the page, and with it, after a load in view,
+    // the picture they showed then.
+    static constexpr const char* kFrameMarkProperty = "tolvaneFrameMark";
+    static constexpr const char* kFrameBeforeProperty = "tolvaneFrameBefore";
+    // Runs the event loop until every visible engine view inside `root`
+    // shows its page, for at most `timeoutMs`; false when one still does not.
+    static bool waitForFrames(QWidget* root, int timeoutMs);
     // Called by the platform session while the application object is whole.
     static void release();
 };

@@ -5,6 +5,7 @@
 #include "WebEngine.h"
 #include "WebViewPage.h"
 #include "platform/Clock.h"
+#include "platform/Lifetime.h"
 #include "platform/RunLoop.h"
 
 #include <QChildEvent>
@@ -186,12 +187,48 @@ private:
     double* lastGesture_; // non-owning: a field of the web view's implementation
 };
 
+// A page that has finished loading, or whose view has just come on screen, is
+// drawn a few frames later; until then a grab shows the old picture. After
+// either event the engine view carries WebEngine's frame mark, with the
+// picture it showed at a load's end, until a screenshot has seen the page.
+class FrameWatcher final : public QObject {
+public:
+    explicit FrameWatcher(QWebEngineView* view) : view_(view) { view->installEventFilter(this); }
+
+    void pageLoaded()
+    {
+        hasPage_ = true;
+        // A view off screen has no picture to compare with.
+        mark(view_ && view_->isVisible());
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Show && hasPage_)
+            mark(false);
+        return false;
+    }
+
+private:
+    void mark(bool withPicture)
+    {
+        if (!view_)
+            return;
+        view_->setProperty(WebEngine::kFrameMarkProperty, true);
+        view_->setProperty(WebEngine::kFrameBeforeProperty, withPicture ? QVariant(view_->grab().toImage()) : QVariant());
+    }
+
+    QPointer<QWebEngineView> view_;
+    bool hasPage_ = false;
+};
+
 class WebViewImpl final : public View::Impl, public WebViewPage::Owner {
 public:
     WebViewImpl() : View::Impl(new BaseWidget) { }
     ~WebViewImpl() override
     {
-        *alive = false;
+        lifetime.end();
         if (page)
             page->detach();
         if (engineView) {
@@ -224,6 +261,7 @@ public:
         engineView->setPage(page);
         engineView->setGeometry(0, 0, std::max(0, int(std::lround(frame.width))), std::max(0, int(std::lround(frame.height))));
         engineView->show();
+        frames = std::make_unique<FrameWatcher>(engineView);
         gestures = std::make_unique<GestureWatcher>(&lastGesture);
         gestures->watch(engineView);
         WebEngine::adopt(engineView);
@@ -328,9 +366,9 @@ public:
     void failWithoutEngine(UrlRequest request, Error error)
     {
         ownLoadPending = true;
-        std::weak_ptr<bool> token = alive;
+        Lifetime::Watch token = lifetime.watch();
         RunLoop::main().post([this, token, request = std::move(request), error = std::move(error)]() mutable {
-            auto gone = [&token] { return token.expired() || !*token.lock(); };
+            auto gone = [&token] { return !token; };
             if (gone())
                 return;
             ownLoadPending = false;
@@ -388,9 +426,9 @@ public:
 
         bool allowed = true;
         if (delegate) {
-            std::weak_ptr<bool> token = alive;
+            Lifetime::Watch token = lifetime.watch();
             allowed = delegate->shouldStartLoadWithRequest(*view(), request, type);
-            if (token.expired() || !*token.lock())
+            if (!token)
                 return false; // the delegate let the web view go
         }
         if (!allowed) {
@@ -417,9 +455,9 @@ public:
         UrlRequest request;
         request.url = urlText(url);
         request.setHeader("User-Agent", userAgent());
-        std::weak_ptr<bool> token = alive;
+        Lifetime::Watch token = lifetime.watch();
         bool allowed = !delegate || delegate->shouldStartLoadWithRequest(*view(), request, type);
-        if (token.expired() || !*token.lock() || !allowed)
+        if (!token || !allowed)
             return;
         // A web view has one page: the new window's page is shown in place.
         approvedUrl = url;
@@ -471,6 +509,7 @@ public:
             if (!started)
                 return;
             started = false;
+            frames->pageLoaded();
             applyScaling();
             if (delegate)
                 delegate->webViewDidFinishLoad(*view());
@@ -535,19 +574,19 @@ public:
 
     void evaluate(const std::string& script, std::function<void(const std::string&)> done)
     {
-        std::weak_ptr<bool> token = alive;
+        Lifetime::Watch token = lifetime.watch();
         if (!page) {
             // Nothing is loaded, so nothing can answer; the engine stays asleep.
             if (done)
                 RunLoop::main().post([token, done = std::move(done)] {
-                    if (!token.expired() && *token.lock())
+                    if (token)
                         done({});
                 });
             return;
         }
         page->runJavaScript(qtui::toQString(script), [token, done = std::move(done)](const QVariant& result) {
             // The engine also answers, empty, for a page being deleted.
-            if (!done || token.expired() || !*token.lock())
+            if (!done || !token)
                 return;
             done(scriptResultText(result));
         });
@@ -555,9 +594,9 @@ public:
 
     void clickFirstLink(std::function<void(bool)> done)
     {
-        std::weak_ptr<bool> token = alive;
+        Lifetime::Watch token = lifetime.watch();
         auto answer = [token, done](bool clicked) {
-            if (done && !token.expired() && *token.lock())
+            if (done && token)
                 done(clicked);
         };
         if (!page || !engineView || !engineView->isVisible()) {
@@ -571,7 +610,7 @@ public:
             "var r=a.getClientRects()[0]||a.getBoundingClientRect();"
             "return [r.left+r.width/2,r.top+r.height/2];})()");
         page->runJavaScript(kFindLink, [this, token, answer](const QVariant& result) {
-            if (token.expired() || !*token.lock())
+            if (!token)
                 return;
             QVariantList xy = result.toList();
             if (xy.size() != 2 || !engineView) {
@@ -605,10 +644,11 @@ public:
     QPointer<QWebEngineView> engineView;
     QPointer<WebViewPage> page;
     std::unique_ptr<GestureWatcher> gestures;
+    std::unique_ptr<FrameWatcher> frames;
     std::unique_ptr<QObject> connections; // context of our slots on the page: dropping it disconnects them
-    // Goes false first thing in the destructor; callbacks that outlive the
-    // web view check it.
-    std::shared_ptr<bool> alive = std::make_shared<bool>(true);
+    // Ends first thing in the destructor; callbacks that outlive the web view
+    // check it.
+    Lifetime lifetime;
 
     enum class Pending { None, Html, Request } pending = Pending::None;
     QUrl pendingHtmlBase;
@@ -620,7 +660,6 @@ public:
     QUrl approvedUrl;
     double lastGesture = -1;
     std::optional<UrlRequest> current;
-    Lifetime lifetime;
 
     bool scalesPageToFit = false;
     bool inlineMediaPlayback = false;

@@ -1,5 +1,6 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
+#include "WebEngine.h"
 #include "WindowRegistry.h"
 #include "platform/Clock.h"
 #include "platform/ui/Application.h"
@@ -130,6 +131,10 @@ bool Window::isKeyWindow() const { return Application::shared().keyWindow() == t
 bool Window::renderToPng(const std::string& path)
 {
     QWidget* w = impl().widget;
+    // A web page that has just finished loading is not drawn yet. A page that
+    // never draws (its engine stalled) is grabbed as it is after two seconds.
+    if (WebEngine::isStarted())
+        WebEngine::waitForFrames(w, 2000);
     QPixmap pm = w->grab(QRect(QPoint(0, 0), w->size()));
     if (pm.isNull())
         return false;

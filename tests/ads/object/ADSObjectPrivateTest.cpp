@@ -37,7 +37,7 @@ TEST_F(ADSObjectPrivateTest, ALoadGoesThroughEveryStateAndTheScriptGetsEveryPara
     auto request = ADSRequest::request();
     request->addKeyword("commander");
     request->setBirthdayWithMonth(3, 7, 1980);
-    request->setAdditionalParameters(platform::Dictionary { { "theme", "dark" } });
+    request->setAdditionalParameters(std::make_shared<const platform::Dictionary>(platform::Dictionary { { "theme", "dark" } }));
     banner->setFrame({ 0, 430, 320, 50 });
 
     banner->loadRequest(request.get());
@@ -315,7 +315,7 @@ TEST_F(ADSObjectPrivateTest, ParametersCannotBreakOutOfTheBuildAdPage)
     EXPECT_EQ(escaped.find("\u2029"), std::string::npos);
 
     auto request = ADSRequest::request();
-    request->setAdditionalParameters(platform::Dictionary { { "echo", hostile } });
+    request->setAdditionalParameters(std::make_shared<const platform::Dictionary>(platform::Dictionary { { "echo", hostile } }));
     banner->loadRequest(request.get());
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(object().state(), S::AdShown);

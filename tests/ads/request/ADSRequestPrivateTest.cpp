@@ -66,9 +66,9 @@ TEST_F(ADSRequestPrivateTest, TargetingBecomesTheDocumentedKeys)
     request.addKeyword("cards");
     request.addKeyword("");
     request.addKeyword("cards");
-    request.setAdditionalParameters(platform::Dictionary { { "color_bg", "000000" }, { "n", 3 } });
+    request.setAdditionalParameters(std::make_shared<const platform::Dictionary>(platform::Dictionary { { "color_bg", "000000" }, { "n", 3 } }));
     request.setLocationWithDescription("Helsinki, Finland");
-    request.setTestDevices(std::vector<std::string> { "another", "device-under-test" });
+    request.setTestDevices(std::make_shared<const std::vector<std::string>>(std::vector<std::string> { "another", "device-under-test" }));
 
     platform::Dictionary p = request.parameters();
     EXPECT_EQ(p.get("cust_gender").asString(), "f");
@@ -80,7 +80,7 @@ TEST_F(ADSRequestPrivateTest, TargetingBecomesTheDocumentedKeys)
     EXPECT_FALSE(p.contains("testing"));
 
     request.setGender(7);
-    request.setTestDevices(std::vector<std::string> { "another" });
+    request.setTestDevices(std::make_shared<const std::vector<std::string>>(std::vector<std::string> { "another" }));
     request.setTesting(true);
     p = request.parameters();
     EXPECT_FALSE(p.contains("cust_gender"));
@@ -107,20 +107,43 @@ TEST_F(ADSRequestPrivateTest, BirthdayIsTheLocalCalendarDayWhateverTheZoneAndRol
     }
 }
 
-TEST_F(ADSRequestPrivateTest, CounterIsSentAsPreqsAndCopiesAreIndependentWithoutIt)
+// The banner loads a copy of the application's request: the copy has its own
+// flags and counter but shares the object fields, so what the application
+// adds to its keyword array later is sent with the next refresh.
+TEST_F(ADSRequestPrivateTest, CopiesShareTheObjectFieldsButNotTheCounter)
 {
     ADSStatistics::sharedStatistics().setAdRequestCount(41);
-    ADSRequestPrivate request;
-    request.setCounter(2);
-    request.addKeyword("x");
-    request.setInterstitialAd(true);
-    EXPECT_EQ(request.parameters().get("preqs").asInt64(), 2) << "over the statistics' count";
+    auto request = ADSRequest::request();
+    auto& original = dynamic_cast<ADSRequestPrivate&>(*request);
+    original.setCounter(2);
+    original.setInterstitialAd(true);
+    original.addKeyword("x");
+    original.setTestDevices(std::make_shared<const std::vector<std::string>>(std::vector<std::string> { "d" }));
+    original.setAdditionalParameters(std::make_shared<const platform::Dictionary>(platform::Dictionary { { "k", "v" } }));
+    original.setBirthdayWithMonth(3, 7, 1980);
+    original.setLocationWithDescription("Helsinki, Finland");
+    EXPECT_EQ(original.parameters().get("preqs").asInt64(), 2) << "over the statistics' count";
 
-    std::unique_ptr<ADSRequestPrivate> copy = request.copy();
+    std::unique_ptr<ADSRequestPrivate> copy = original.copy();
     EXPECT_EQ(copy->counter(), 0);
     EXPECT_TRUE(copy->isInterstitialAd());
-    copy->addKeyword("y");
-    EXPECT_EQ(request.keywords()->size(), 1u);
+    ASSERT_TRUE(copy->keywords() && copy->testDevices() && copy->additionalParameters() && copy->birthday()
+        && copy->location());
+    EXPECT_EQ(copy->keywords(), original.keywords());
+    EXPECT_EQ(copy->testDevices(), original.testDevices());
+    EXPECT_EQ(copy->additionalParameters(), original.additionalParameters());
+    EXPECT_EQ(copy->birthday(), original.birthday());
+    EXPECT_EQ(copy->location(), original.location());
+
+    original.addKeyword("y");
+    copy->addKeyword("z");
+    EXPECT_EQ(copy->parameters().get("kw"), platform::Value(platform::Array { "x", "y", "z" }));
+    EXPECT_EQ(original.parameters().get("kw"), copy->parameters().get("kw"));
+    // Replacing a field is the request's own affair.
+    original.setKeywords(nullptr);
+    original.setGender(1);
+    EXPECT_EQ(copy->keywords()->size(), 3u);
+    EXPECT_EQ(copy->gender(), 0);
     EXPECT_NE(dynamic_cast<ADSRequestPrivate*>(ADSRequest::request().get()), nullptr);
 }
 

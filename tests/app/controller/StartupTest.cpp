@@ -1,7 +1,16 @@
 #include "game/ControllerFixture.h"
 
+#include "ADSConfiguration.h"
+#include "Object/ADSObjectPrivate.h"
+#include "Statistics/ADSStatistics.h"
+
 #include "platform/NotificationCenter.h"
 #include "platform/ui/Image.h"
+#include "platform/ui/WebView.h"
+
+#include <chrono>
+#include <map>
+#include <thread>
 
 namespace {
 using R = platform::Rect;
@@ -142,4 +151,35 @@ TEST_F(StartupTest, TerminationSavesTheGame)
     platform::NotificationCenter::defaultCenter().post(platform::kApplicationWillTerminateNotification,
         &platform::Application::shared());
     EXPECT_FALSE(platform::FileSystem::exists(savedGamePath()));
+}
+
+// No ad server listens here, so the banner's one load fails; nothing but the
+// banner's own web view may tell, and that stays hidden over the logo.
+TEST_F(StartupTest, TheBannerAsksOnceForAnAdAndAFailureLeavesTheScreenAsItWas)
+{
+    const int64_t requestsBefore = ADSStatistics::sharedStatistics().adRequestCount();
+    launch();
+    ADSBannerView& banner = *c().bannerView_;
+    EXPECT_EQ(banner.adUnitID(), ADSConfiguration::adUnitID());
+    EXPECT_EQ(banner.rootViewController(), &c());
+    EXPECT_EQ(banner.delegate(), nullptr) << "no ad event reaches the game";
+    ADSObjectPrivate& ad = banner.privateObject();
+    // The closed port may refuse within the launch's own turn of the loop.
+    EXPECT_TRUE(ad.isMakingRequest() || ad.state() == ADSObjectPrivate::ScriptFailed) << ad.state();
+    EXPECT_EQ(ADSStatistics::sharedStatistics().adRequestCount(), requestsBefore + 1);
+
+    std::map<std::string, platform::Rect> before;
+    for (platform::View* v : c().view().subviews())
+        before[v->objectName()] = v->frame();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ad.isMakingRequest() && std::chrono::steady_clock::now() < deadline) {
+        platform::RunLoop::main().runPending();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(ad.state(), ADSObjectPrivate::ScriptFailed);
+    EXPECT_TRUE(banner.webView().isHidden());
+    EXPECT_FALSE(c().pelkLogo->isHidden());
+    EXPECT_EQ(ADSStatistics::sharedStatistics().adRequestCount(), requestsBefore + 1) << "a failure asks no more";
+    for (platform::View* v : c().view().subviews())
+        EXPECT_EQ(v->frame(), before[v->objectName()]) << v->objectName();
 }

@@ -2,6 +2,7 @@
 
 #include "ShellTestSupport.h"
 #include "TolvaneAppDelegate.h"
+#include "View/ADSBannerView.h"
 
 #include "platform/ui/Application.h"
 

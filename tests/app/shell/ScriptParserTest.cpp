@@ -40,7 +40,7 @@ TEST(ScriptParser, CommandsWithoutArgumentsRefuseExtraWords)
 {
     const std::pair<const char*, K> plain[] = { { "launch", K::Launch }, { "reset", K::Reset },
         { "hardreset", K::HardReset }, { "background", K::Background }, { "foreground", K::Foreground },
-        { "terminate", K::Terminate }, { "dump", K::Dump } };
+        { "terminate", K::Terminate }, { "dump", K::Dump }, { "clickad", K::ClickAd } };
     for (const auto& [word, kind] : plain) {
         EXPECT_EQ(one(word).kind, kind) << word;
         EXPECT_EQ(errorOf(std::string(word) + " now"), "line 1: " + std::string(word) + " takes no argument");
@@ -145,6 +145,25 @@ TEST(ScriptParser, AdvanceTakesPlainNonNegativeSecondsUpToADay)
     EXPECT_DOUBLE_EQ(one("advance 86400").seconds, 86400);
     for (const char* bad : { "advance", "advance -1", "advance 1e3", "advance nan", "advance inf",
              "advance 1.2.3", "advance .", "advance 86400.5", "advance 1 2" })
+        EXPECT_FALSE(errorOf(bad).empty()) << bad;
+}
+
+TEST(ScriptParser, BannerWaitsTakeAStateAndRealSecondsUpToTenMinutes)
+{
+    auto waitFor = one("waitfor banner 6 20");
+    EXPECT_EQ(waitFor.kind, K::WaitFor);
+    EXPECT_EQ(waitFor.first, 6);
+    EXPECT_DOUBLE_EQ(waitFor.seconds, 20);
+    EXPECT_EQ(one("waitfor banner 0 600").first, 0);
+    for (const char* bad : { "waitfor", "waitfor banner", "waitfor banner 6", "waitfor 6 20", "waitfor picker 6 20",
+             "waitfor banner 8 20", "waitfor banner -1 20", "waitfor banner 6 -1", "waitfor banner 6 600.5",
+             "waitfor banner 6 20 more" })
+        EXPECT_FALSE(errorOf(bad).empty()) << bad;
+
+    auto wait = one("wait 0.5");
+    EXPECT_EQ(wait.kind, K::Wait);
+    EXPECT_DOUBLE_EQ(wait.seconds, 0.5);
+    for (const char* bad : { "wait", "wait -1", "wait 601", "wait soon", "wait 1 2" })
         EXPECT_FALSE(errorOf(bad).empty()) << bad;
 }
 

@@ -533,3 +533,35 @@ TEST_F(WebViewTest, ScalesPageToFitZoomsAWidePageOut)
     view.setScalesPageToFit(false);
     EXPECT_TRUE(evaluatesTo(view, "window.innerWidth", "320"));
 }
+
+// A page is drawn a few frames after it finishes loading, and a view shown
+// only then (as the banner shows its ad) draws its old picture first. A
+// screenshot taken at once must already hold the page.
+TEST_F(WebViewTest, AScreenshotRightAfterTheLoadHoldsThePage)
+{
+    const auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string dir = ::testing::TempDir();
+    view.setHidden(true);
+    view.loadHTMLString("<body style='margin:0;background:#3a5f9f'></body>", server->url("/"));
+    ASSERT_TRUE(loadAndWait());
+    ASSERT_TRUE(window.renderToPng(dir + "hidden.png"));
+    view.setHidden(false);
+    ASSERT_TRUE(window.renderToPng(dir + "at-once.png"));
+    pumpFor(1.0);
+    ASSERT_TRUE(window.renderToPng(dir + "later.png"));
+    EXPECT_TRUE(bytes(dir + "at-once.png") != bytes(dir + "hidden.png")) << "the page is missing";
+    EXPECT_TRUE(bytes(dir + "at-once.png") == bytes(dir + "later.png")) << "the page is not drawn whole";
+
+    // A new page in a view on screen: the same.
+    recorder.events.clear();
+    view.loadHTMLString("<body style='margin:0;background:#9f3a3a'></body>", server->url("/"));
+    ASSERT_TRUE(loadAndWait());
+    ASSERT_TRUE(window.renderToPng(dir + "next.png"));
+    pumpFor(1.0);
+    ASSERT_TRUE(window.renderToPng(dir + "next-later.png"));
+    EXPECT_TRUE(bytes(dir + "next.png") != bytes(dir + "later.png")) << "the old page is still shown";
+    EXPECT_TRUE(bytes(dir + "next.png") == bytes(dir + "next-later.png")) << "the new page is not drawn whole";
+}
