@@ -157,6 +157,9 @@ int Automation::execute(const ScriptCommand& command)
         if (alert && alert->isVisible())
             return fail(command, "an alert is on screen (answer it with alert INDEX first)");
     }
+    // Full-screen content covers the game: only its own items can be pressed.
+    if (touchesScreen && command.kind != K::Tap && !fullScreenStack().empty())
+        return fail(command, "full-screen content covers the game (close it first)");
     int rc = kSuccess;
     switch (command.kind) {
     case K::Clock: {
@@ -185,6 +188,10 @@ int Automation::execute(const ScriptCommand& command)
         rc = launch();
         break;
     case K::Tap: {
+        bool fullScreenItem = false;
+        rc = tapFullScreen(command, fullScreenItem);
+        if (fullScreenItem || rc != kSuccess)
+            break;
         platform::View* found = nullptr;
         if (command.word == "dice")
             found = vc->diceButton();
@@ -276,6 +283,12 @@ int Automation::execute(const ScriptCommand& command)
     }
     case K::ClickAd:
         rc = clickAd(command);
+        break;
+    case K::WaitForFullScreen:
+        rc = waitForFullScreen(command);
+        break;
+    case K::Composer:
+        rc = composer(command);
         break;
     }
     platform::RunLoop::main().runPending();
