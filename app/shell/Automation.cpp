@@ -7,6 +7,7 @@
 #include "Delegate/ADSWebViewDelegate.h"
 #include "Object/ADSObjectPrivate.h"
 #include "View/ADSBannerView.h"
+#include "ViewController/ADSViewController.h"
 
 #include "platform/Clock.h"
 #include "platform/JsonWriter.h"
@@ -30,6 +31,13 @@ Automation::Automation(std::ostream& out, std::ostream& err)
 
 Automation::~Automation()
 {
+    // Full-screen content keeps itself while on screen: it gives the screen
+    // back, top first, and goes with the run.
+    std::vector<platform::ViewController*> stack = fullScreenStack();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (auto* ad = dynamic_cast<ADSViewController*>(*it))
+            ad->relinquishScreen();
+    platform::RunLoop::main().runPending();
     // The controller's alert and timers go with it; nothing of the run is
     // saved unless the script asked for it.
     delegate_.reset();

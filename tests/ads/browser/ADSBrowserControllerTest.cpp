@@ -152,6 +152,14 @@ TEST_F(ADSBrowserControllerTest, APhoneInLandscapeGetsTheLowToolbarAndEveryItemI
         for (const auto& e : browser.toolbar()->accessibleElements())
             read.push_back(e.name);
         EXPECT_EQ(read, (std::vector<std::string> { "Back", "Forward", "Reload", "View in Safari", "Done" }));
+        if (orientation == 1) {
+            // Turned afterwards, the bar stays on the bottom edge and shrinks with the screen.
+            browser.view().setFrame({ 0, 0, 480, 320 });
+            platform::Rect bar = browser.toolbar()->frame();
+            EXPECT_FLOAT_EQ(bar.y + bar.height, 320);
+            EXPECT_NEAR(bar.height, 44 * 320.0f / 480, 0.01);
+            EXPECT_FLOAT_EQ(browser.webView()->frame().height, bar.y);
+        }
     }
 }
 
