@@ -129,6 +129,7 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
 
 ADSObjectPrivate::~ADSObjectPrivate()
 {
+    flushScriptExpiry();
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::RunLoop::main().cancelPerforms(this);
     reloadTimer_.reset();
@@ -266,8 +267,13 @@ void ADSObjectPrivate::ensureSupportFiles()
         cachedFileDownloadDidEnd(*buildAdJS_);
         return;
     }
+    // The date is kept at once but written to disk when the download ends:
+    // it is worth keeping only with the script it dates, and the first load
+    // starts during the application's start, whose first frame must not wait
+    // on a flush of the settings file.
     store.setDate(platform::Value(platform::Date { now.secondsSince1970 + kScriptLifetime }), kExpireDateKey);
-    store.synchronize();
+    store.saveWithoutFlushing();
+    scriptExpiryUnflushed_ = true;
     changeState(FetchingScript);
     buildAdJS_->validate();
 }
@@ -275,6 +281,7 @@ void ADSObjectPrivate::ensureSupportFiles()
 void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 {
     if (&file == buildAdJS_.get()) {
+        flushScriptExpiry();
         buildAdUrl();
     } else if (&file == adHTML_.get()) {
         processHTTPHeaders(file);
@@ -284,9 +291,10 @@ void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 
 void ADSObjectPrivate::downloadDidFail(ADSCachedFile& file, const std::optional<platform::Error>&)
 {
-    if (&file == buildAdJS_.get())
+    if (&file == buildAdJS_.get()) {
+        flushScriptExpiry();
         failedToDownloadJavaScript();
-    else if (&file == adHTML_.get())
+    } else if (&file == adHTML_.get())
         failedAdRequestWithError(file);
 }
 
@@ -294,6 +302,14 @@ std::optional<platform::Error> ADSObjectPrivate::shouldRedirectToURL(ADSCachedFi
 {
     processHTTPHeaders(file);
     return std::nullopt;
+}
+
+void ADSObjectPrivate::flushScriptExpiry()
+{
+    if (!scriptExpiryUnflushed_)
+        return;
+    scriptExpiryUnflushed_ = false;
+    platform::UserDefaults::standard().synchronize();
 }
 
 void ADSObjectPrivate::failedToDownloadJavaScript()

@@ -135,6 +135,7 @@ private:
     void processHTTPHeaders(const ADSCachedFile& file);
     void showAd();
     void failedToDownloadJavaScript();
+    void flushScriptExpiry();
     void failedAdRequestWithError(const ADSCachedFile& file);
 
     void addReloadInformationFromHeaders();
@@ -174,4 +175,6 @@ private:
     std::unique_ptr<platform::Timer> buildAdTimeout_;
     std::function<void(int32_t)> stateObserver_;
     bool detached_ = false;
+    // The script's expiry date is in the settings store, not yet on disk.
+    bool scriptExpiryUnflushed_ = false;
 };

@@ -9,7 +9,8 @@ ADSStatisticsCore::ADSStatisticsCore(std::string identifier)
 
 ADSStatisticsCore::~ADSStatisticsCore()
 {
-    savePersistentStatistics();
+    if (unsaved_)
+        savePersistentStatistics();
 }
 
 void ADSStatisticsCore::setObject(const platform::Value& value, const std::string& key, Kind matchingClass)
@@ -22,8 +23,10 @@ void ADSStatisticsCore::setObject(const platform::Value& value, const std::strin
     case Kind::Array: matches = value.isArray(); break;
     case Kind::Dictionary: matches = value.isDictionary(); break;
     }
-    if (matches)
+    if (matches) {
         statistics_.set(key, value);
+        unsaved_ = true;
+    }
 }
 
 void ADSStatisticsCore::setNumber(const platform::Value& value, const std::string& key)
@@ -56,6 +59,7 @@ int64_t ADSStatisticsCore::addValue(int32_t delta, const std::string& key)
     const platform::Value* current = statistics_.find(key);
     int64_t sum = (current ? current->asInt64() : 0) + delta;
     statistics_.set(key, platform::Value(sum));
+    unsaved_ = true;
     return sum;
 }
 
@@ -73,7 +77,12 @@ void ADSStatisticsCore::loadPersistentStatistics()
 
 void ADSStatisticsCore::savePersistentStatistics()
 {
-    platform::UserDefaults& store = platform::UserDefaults::standard();
-    store.setObject(userDefaultsKey(), platform::Value(statistics_));
-    store.synchronize();
+    saveWithoutFlushing();
+    platform::UserDefaults::standard().synchronize();
+}
+
+void ADSStatisticsCore::saveWithoutFlushing()
+{
+    platform::UserDefaults::standard().setObject(userDefaultsKey(), platform::Value(statistics_));
+    unsaved_ = false;
 }

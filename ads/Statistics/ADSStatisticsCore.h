@@ -1,7 +1,7 @@
 #pragma once
 // A small persistent key-value store of counters and other property-list
 // values, kept in the settings store under "ads_stats_<identifier>". It writes
-// only on synchronize and on destruction.
+// on synchronize, and on destruction when it has changed since it last wrote.
 
 #include "platform/Value.h"
 #include <cstdint>
@@ -34,16 +34,31 @@ public:
 
     // Adds delta to the stored integer (0 when absent) and returns the sum.
     int64_t addValue(int32_t delta, const std::string& key);
-    void removeObjectForKey(std::string_view key) { statistics_.remove(key); }
-    void removeAllObjects() { statistics_.clear(); }
+    void removeObjectForKey(std::string_view key)
+    {
+        statistics_.remove(key);
+        unsaved_ = true;
+    }
+    void removeAllObjects()
+    {
+        statistics_.clear();
+        unsaved_ = true;
+    }
     const platform::Dictionary& allValues() const { return statistics_; }
 
     std::string userDefaultsKey() const;
     void loadPersistentStatistics();
     void savePersistentStatistics();
     void synchronize() { savePersistentStatistics(); }
+    // Puts the values into the settings store without flushing it to disk;
+    // the store's next synchronize, by anyone, writes them.
+    void saveWithoutFlushing();
 
 private:
     std::string identifier_;
     platform::Dictionary statistics_;
+    // Writing costs a flush of the settings file, and a store that changed
+    // nothing would only put back what another store of the same identifier
+    // may have written since.
+    bool unsaved_ = false;
 };

@@ -13,7 +13,6 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QImage>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWidget>
 
@@ -133,24 +132,15 @@ void WebEngine::adopt(QWidget* engineView)
 namespace {
 
 // Whether the view shows its page now: a picture other than the one it showed
-// when the load ended or, for a view that has just come on screen, anything
-// but the page's background (what a surface draws before the engine's first
-// frame).
+// when the page ended its load or came on screen. Until that picture is taken
+// (on the turn after), the view counts as not drawn.
 bool showsPage(QWebEngineView& view)
 {
-    const QImage picture = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QVariant before = view.property(WebEngine::kFrameBeforeProperty);
-    if (before.isValid())
-        return picture != before.value<QImage>().convertToFormat(QImage::Format_ARGB32);
-    const QColor background = view.page() ? view.page()->backgroundColor() : QColor(Qt::white);
-    const QRgb plain = background.alpha() == 0 ? 0 : background.rgba();
-    for (int y = 0; y < picture.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-        for (int x = 0; x < picture.width(); ++x)
-            if ((qAlpha(line[x]) == 0 ? 0 : line[x]) != plain)
-                return true;
-    }
-    return false;
+    if (!before.isValid())
+        return false;
+    const QImage picture = view.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    return picture != before.value<QImage>().convertToFormat(QImage::Format_ARGB32);
 }
 
 void settle(QWidget& view)
@@ -180,8 +170,8 @@ bool WebEngine::waitForFrames(QWidget* root, int timeoutMs)
     clock.start();
     while (pending()) {
         if (clock.elapsed() >= timeoutMs) {
-            // A page that looks like the one before it, or like its background
-            // alone, is drawn like that: later screenshots take it as it is.
+            // A page that looks like the picture before it is drawn like that:
+            // later screenshots take it as it is.
             for (const QPointer<QWidget>& view : state().views)
                 if (view && view->isVisible() && root->isAncestorOf(view))
                     settle(*view);

@@ -26,9 +26,9 @@ public:
     static void adopt(QWidget* engineView);
     // A page that has finished loading, or whose view has just come on
     // screen, is drawn a few frames later; until then a grab of its view shows
-    // what was there before. Engine views carry the mark from either event
-    // until a screenshot has seen the page, and with it, after a load in view,
-    // the picture they showed then.
+    // what was there before. In headless sessions engine views carry the mark
+    // from either event until a screenshot has seen the page, and with it the
+    // picture they showed at the event.
     static constexpr const char* kFrameMarkProperty = "tolvaneFrameMark";
     static constexpr const char* kFrameBeforeProperty = "tolvaneFrameBefore";
     // Runs the event loop until every visible engine view inside `root`

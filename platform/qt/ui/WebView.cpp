@@ -6,6 +6,7 @@
 #include "WebViewPage.h"
 #include "platform/Clock.h"
 #include "platform/Lifetime.h"
+#include "platform/PlatformSession.h"
 #include "platform/RunLoop.h"
 
 #include <QChildEvent>
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QTimer>
 #include <QWebEngineHistory>
 #include <QWebEngineHttpRequest>
 #include <QWebEngineLoadingInfo>
@@ -188,38 +190,53 @@ private:
 };
 
 // A page that has finished loading, or whose view has just come on screen, is
-// drawn a few frames later; until then a grab shows the old picture. After
-// either event the engine view carries WebEngine's frame mark, with the
-// picture it showed at a load's end, until a screenshot has seen the page.
+// drawn a few frames later; until then a grab shows the old picture, or a
+// blank surface. After either event the engine view carries WebEngine's frame
+// mark and, from the next turn, the picture it showed then, until a
+// screenshot sees a different one. Only headless sessions take screenshots;
+// a window on a desktop is spared the grabs.
 class FrameWatcher final : public QObject {
 public:
-    explicit FrameWatcher(QWebEngineView* view) : view_(view) { view->installEventFilter(this); }
+    explicit FrameWatcher(QWebEngineView* view)
+        : view_(view)
+    {
+        const PlatformSession* session = PlatformSession::current();
+        enabled_ = session && session->options().headless;
+        if (enabled_)
+            view->installEventFilter(this);
+    }
 
     void pageLoaded()
     {
         hasPage_ = true;
-        // A view off screen has no picture to compare with.
-        mark(view_ && view_->isVisible());
+        mark();
     }
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
         if (e->type() == QEvent::Show && hasPage_)
-            mark(false);
+            mark();
         return false;
     }
 
 private:
-    void mark(bool withPicture)
+    void mark()
     {
-        if (!view_)
+        if (!enabled_ || !view_)
             return;
         view_->setProperty(WebEngine::kFrameMarkProperty, true);
-        view_->setProperty(WebEngine::kFrameBeforeProperty, withPicture ? QVariant(view_->grab().toImage()) : QVariant());
+        view_->setProperty(WebEngine::kFrameBeforeProperty, QVariant());
+        // Not from inside the engine's report or the show: the surface is
+        // drawn in its own time.
+        QTimer::singleShot(0, this, [this] {
+            if (view_ && view_->isVisible() && view_->property(WebEngine::kFrameMarkProperty).toBool())
+                view_->setProperty(WebEngine::kFrameBeforeProperty, view_->grab().toImage());
+        });
     }
 
     QPointer<QWebEngineView> view_;
+    bool enabled_ = false;
     bool hasPage_ = false;
 };
 

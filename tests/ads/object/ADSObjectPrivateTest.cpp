@@ -9,6 +9,7 @@
 #include "Utility/ADSMacros.h"
 #include "platform/FileSystem.h"
 #include "platform/NotificationCenter.h"
+#include "platform/PropertyList.h"
 #include "platform/net/Device.h"
 #include "platform/net/Reachability.h"
 #include "platform/ui/Application.h"
@@ -174,9 +175,16 @@ TEST_F(ADSObjectPrivateTest, TheCoreScriptIsKeptForADayThenRevalidated)
     load();
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(hits("core"), 1);
-    const platform::Value* expires = ADSStatisticsCore("ADSObjectPrivate").dateForKey("expireDate");
+    const ADSStatisticsCore scriptStore("ADSObjectPrivate");
+    const platform::Value* expires = scriptStore.dateForKey("expireDate");
     ASSERT_TRUE(expires);
     EXPECT_EQ(expires->asDate().secondsSince1970, platform::Clock::shared().now() + 86400);
+    // The date reaches the settings file once the script's download has ended.
+    auto onDisk = platform::PropertyList::readFile(platform::UserDefaults::standard().filePath());
+    ASSERT_TRUE(onDisk);
+    const platform::Value stored = onDisk->asDictionary().get("ads_stats_ADSObjectPrivate").asDictionary().get("expireDate");
+    ASSERT_TRUE(stored.isDate());
+    EXPECT_NEAR(stored.asDate().secondsSince1970, expires->asDate().secondsSince1970, 1) << "whole seconds on disk";
 
     // Within the day: no fetch, and no passing through state 1.
     advance(86000);

@@ -2,6 +2,7 @@
 #include "Statistics/ADSStatisticsCore.h"
 #include "platform/UserDefaults.h"
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -69,6 +70,25 @@ TEST_F(ADSStatisticsCoreTest, PersistsOnSynchronizeAndDestructionAndReloads)
     EXPECT_EQ(again.stringForKey("s")->asString(), "later");
     again.removeAllObjects();
     EXPECT_TRUE(again.allValues().empty());
+}
+
+// Two stores of one identifier: one that only read must not put back its old
+// copy over what the other wrote meanwhile.
+TEST_F(ADSStatisticsCoreTest, AStoreThatChangedNothingWritesNothingWhenItGoes)
+{
+    auto reader = std::make_unique<ADSStatisticsCore>("c1");
+    {
+        ADSStatisticsCore writer("c1");
+        writer.addValue(5, "preqs");
+    }
+    reader.reset();
+    EXPECT_EQ(platform::UserDefaults::standard().dictionaryForKey("ads_stats_c1").get("preqs").asInt64(), 5);
+
+    reader = std::make_unique<ADSStatisticsCore>("c1");
+    reader->removeObjectForKey("preqs");
+    reader.reset();
+    EXPECT_FALSE(platform::UserDefaults::standard().dictionaryForKey("ads_stats_c1").contains("preqs"))
+        << "a removal is a change";
 }
 
 TEST_F(ADSStatisticsCoreTest, ADamagedStoreReadsAsEmpty)
