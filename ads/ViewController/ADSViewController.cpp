@@ -77,6 +77,10 @@ void ADSViewController::loadView()
 
 void ADSViewController::viewDidLoad()
 {
+    // Pages post their messages with their web view as sender, never with
+    // this view: a page of ours cannot change what the ad allows, only the
+    // opener (from the ad's response) does. The subscription stays for
+    // content that posts as this view.
     ADSNotificationCenter::defaultCenter().addObserver(this, "settings", &view(),
         [this](const platform::Notification& n) { settingsChanged(n.userInfo); });
 }
