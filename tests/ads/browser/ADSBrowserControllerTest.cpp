@@ -101,6 +101,7 @@ TEST_F(ADSBrowserControllerTest, TheToolbarFollowsThePageAndOnlyTheUsersMovesCou
         << "a second page does not restart the landing-page duration";
 
     ASSERT_TRUE(browser->vars().backButton_->simulateTap());
+    EXPECT_TRUE(web.isLoading()) << "loading from the moment Back is pressed";
     ASSERT_TRUE(pumpUntil([&] { return settled(web, "/landing/browser?ad=t"); }, 30));
     EXPECT_EQ(bar(*browser), "Back(off) Forward Reload View in Safari Done");
 
