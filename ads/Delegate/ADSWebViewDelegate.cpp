@@ -11,6 +11,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/SystemSound.h"
 
 #include <climits>
 #include <cstdio>
@@ -59,8 +60,9 @@ ADSWebViewDelegate::ADSWebViewDelegate()
 
 const std::vector<std::string>& ADSWebViewDelegate::schemes()
 {
-    static const std::vector<std::string> list { kURLNotificationScheme, kURLAdNetNotificationScheme, "sms", "maps",
-        "itms", "itms-apps" };
+    // The bookstores may be left for; the others are refused, but seen.
+    static const std::vector<std::string> list { kURLNotificationScheme, kURLAdNetNotificationScheme, "itms-books",
+        "kindle", "sms", "maps", "itms", "itms-apps" };
     return list;
 }
 
@@ -137,12 +139,11 @@ void ADSWebViewDelegate::handleMessage(platform::WebView& webView, const platfor
     } else if (name == "touch") {
         processTouchSignals(parameters);
     } else if (name == "vibrate") {
-        // The desktop has no vibration and the platform no system sounds to stand in for it.
-        platform::Console::log("<Ads> This device cannot vibrate");
+        platform::SystemSound::play(platform::SystemSound::kVibrate);
     } else if (name == "canOpenURLs") {
         processCanOpenURLs(split(message.parameter("urls"), ','), webView);
     } else if (name == "evalInOpener") {
-        if (!openingWebView_)
+        if (!openingWebView_.get())
             return;
         // The calling web view lives as long as this delegate: their owner
         // drops both together, and dropping this delegate cancels the call.
@@ -223,9 +224,10 @@ void ADSWebViewDelegate::processCanOpenURLs(const std::vector<std::string>& urls
 
 void ADSWebViewDelegate::evaluateJavaScriptInOpener(const std::string& js, platform::WebView& webView)
 {
-    if (!openingWebView_)
+    platform::WebView* opening = openingWebView_.get();
+    if (!opening)
         return;
-    openingWebView_->stringByEvaluatingJavaScriptFromString(js,
+    opening->stringByEvaluatingJavaScriptFromString(js,
         [alive = lifetime_.watch(), view = &webView](const std::string& result) {
             if (!alive)
                 return;

@@ -60,8 +60,8 @@ public:
     // opened this one.
     platform::ViewController* viewController() const { return viewController_; }
     void setViewController(platform::ViewController* controller) { viewController_ = controller; }
-    platform::WebView* openingWebView() const { return openingWebView_; }
-    void setOpeningWebView(platform::WebView* webView) { openingWebView_ = webView; }
+    platform::WebView* openingWebView() const { return openingWebView_.get(); }
+    void setOpeningWebView(platform::WebView* webView) { openingWebView_ = platform::WeakWebView(webView); }
 
     ADSOpener& opener() { return *opener_; }
     // Pings started and not yet found finished.
@@ -75,7 +75,8 @@ private:
     std::unique_ptr<ADSOpener> opener_;
     std::vector<std::unique_ptr<ADSClickTracker>> trackers_;
     platform::ViewController* viewController_ = nullptr;
-    platform::WebView* openingWebView_ = nullptr;
+    // Owned elsewhere (the banner's page, or the page below); it may go first.
+    platform::WeakWebView openingWebView_;
     // Answers of script run elsewhere check it: they may come after this delegate is gone.
     platform::Lifetime lifetime_;
 };

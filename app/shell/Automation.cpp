@@ -8,6 +8,7 @@
 #include "Delegate/ADSWebViewDelegate.h"
 #include "Object/ADSObjectPrivate.h"
 #include "View/ADSBannerView.h"
+#include "ViewController/ADSViewController.h"
 
 #include "platform/Clock.h"
 #include "platform/JsonWriter.h"
@@ -32,6 +33,13 @@ Automation::Automation(std::ostream& out, std::ostream& err)
 
 Automation::~Automation()
 {
+    // Full-screen content keeps itself while on screen: it gives the screen
+    // back, top first, and goes with the run.
+    std::vector<platform::ViewController*> stack = fullScreenStack();
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (auto* ad = dynamic_cast<ADSViewController*>(*it))
+            ad->relinquishScreen();
+    platform::RunLoop::main().runPending();
     // The controller's alert and timers go with it; nothing of the run is
     // saved unless the script asked for it.
     commands_.reset();
@@ -167,6 +175,9 @@ int Automation::execute(const ScriptCommand& command)
         if (alert && alert->isVisible())
             return fail(command, "an alert is on screen (answer it with alert INDEX first)");
     }
+    // Full-screen content covers the game: only its own items can be pressed.
+    if (touchesScreen && command.kind != K::Tap && !fullScreenStack().empty())
+        return fail(command, "full-screen content covers the game (close it first)");
     int rc = kSuccess;
     switch (command.kind) {
     case K::Clock: {
@@ -195,6 +206,10 @@ int Automation::execute(const ScriptCommand& command)
         rc = launch();
         break;
     case K::Tap: {
+        bool fullScreenItem = false;
+        rc = tapFullScreen(command, fullScreenItem);
+        if (fullScreenItem || rc != kSuccess)
+            break;
         platform::View* found = nullptr;
         if (command.word == "dice")
             found = vc->diceButton();
@@ -300,6 +315,12 @@ int Automation::execute(const ScriptCommand& command)
     }
     case K::ClickAd:
         rc = clickAd(command);
+        break;
+    case K::WaitForFullScreen:
+        rc = waitForFullScreen(command);
+        break;
+    case K::Composer:
+        rc = composer(command);
         break;
     }
     platform::RunLoop::main().runPending();

@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+class ViewController;
+}
 class TolvaneAppDelegate;
 class TolvaneViewController;
 
@@ -75,6 +78,14 @@ private:
     // The dump's "fullScreen": the full-screen controllers that are up,
     // bottom first, one object each.
     platform::Value fullScreenValue() const;
+    // Full-screen content (AutomationFullScreen.cpp): the controllers
+    // presented above the game, bottom first; waiting for one on top; the
+    // taps on its items (`handled` false when the name is none of theirs);
+    // the composer's two buttons.
+    std::vector<platform::ViewController*> fullScreenStack() const;
+    int waitForFullScreen(const ScriptCommand& command);
+    int tapFullScreen(const ScriptCommand& command, bool& handled);
+    int composer(const ScriptCommand& command);
 
     std::ostream& out_;
     std::ostream& err_;

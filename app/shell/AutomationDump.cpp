@@ -81,15 +81,8 @@ Value Automation::bannerValue() const
         { "preqs", Value(request ? request->counter() : 0) },
         { "refreshSeconds", Value(object.reloadSeconds()) },
         { "adURL", adHTML ? Value(adHTML->sourceURL().absoluteString()) : Value() },
+        { "refreshScheduled", Value(object.isReloadScheduled()) },
     });
-}
-
-// Full-screen content is presented from the banner's root controller, above
-// the screen; none of the controllers that present it exists yet, so nothing
-// is ever up. Each of them adds its entry here, bottom first.
-Value Automation::fullScreenValue() const
-{
-    return Value(Array {});
 }
 
 Value Automation::dumpValue()
@@ -254,6 +247,7 @@ Value Automation::dumpValue()
 
     d.set("idleTimerDisabled", Value(app.isIdleTimerDisabled()));
     d.set("statusBarOrientation", Value(app.statusBarOrientation()));
+    d.set("statusBarHidden", Value(app.isStatusBarHidden()));
     d.set("interfaceOrientation", Value(vc->interfaceOrientation()));
     d.set("deviceOrientation", Value(app.deviceOrientation()));
     d.set("applicationState", Value(stateText(app.state())));

@@ -290,6 +290,26 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         cmd.seconds = *s;
         return cmd;
     }
+    if (name == "waitfor" && !args.empty() && args[0] == "fullscreen") {
+        std::optional<double> s;
+        if (args.size() == 3 && (args[1] == "browser" || args[1] == "webapp" || args[1] == "composer"))
+            s = parseSeconds(args[2]);
+        if (!s)
+            return fail("waitfor fullscreen needs browser, webapp or composer and a number of seconds");
+        if (*s > kMaxWaitSeconds)
+            return fail("waitfor takes at most 600 seconds");
+        cmd.kind = K::WaitForFullScreen;
+        cmd.word = std::string(args[1]);
+        cmd.seconds = *s;
+        return cmd;
+    }
+    if (name == "composer") {
+        if (args.size() != 1 || (args[0] != "send" && args[0] != "cancel"))
+            return fail("composer takes send or cancel");
+        cmd.kind = K::Composer;
+        cmd.word = std::string(args[0]);
+        return cmd;
+    }
     if (name == "waitfor") {
         std::optional<int> state;
         std::optional<double> s;

@@ -17,10 +17,12 @@ struct ScriptCommand {
         Clock, Settings, Unset, Launch, Tap, Wheel, Name, Poison, Reset, HardReset,
         Alert, Rotate, Advance, Background, Foreground, Terminate, Screenshot, Dump,
         Key, Undo, Redo, WindowSize, WaitFor, Wait, ClickAd,
+        WaitForFullScreen, Composer,
     };
     Kind kind = Kind::Dump;
     int line = 0;             // 1-based line number in the script
-    std::string word;         // tap: control name; unset: key; screenshot: file; name: text; key: key sequence
+    std::string word;         // tap: control name; unset: key; screenshot: file; name: text; key: key sequence;
+                              // waitfor fullscreen: kind; composer: send or cancel
     std::vector<std::pair<std::string, platform::Value>> settings; // settings: in order
     int first = 0;            // wheel: component; name: player; alert: index; rotate: orientation; window: width; waitfor: state
     int second = 0;           // wheel: row; window: height

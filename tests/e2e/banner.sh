@@ -18,7 +18,7 @@ expect_ok noserver
 check noserver <<'PY'
 failed, later = dumps
 eq(failed["banner"], {"state": 2, "frame": [0, 0, 320, 50], "hidden": True, "preqs": 1,
-                      "refreshSeconds": 0, "adURL": None}, "core script failed, ad view hidden")
+                      "refreshSeconds": 0, "adURL": None, "refreshScheduled": False}, "core script failed, ad view hidden")
 eq(failed["frames"]["pelkLogo"], [0, 0, 320, 48], "the logo lies under the banner")
 eq([l for l in failed["console"] if l.startswith("<Ads>")], [], "a network failure is no console matter")
 eq(later["banner"], failed["banner"], "no refresh without a refresh header")

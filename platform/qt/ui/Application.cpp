@@ -52,6 +52,13 @@ void Application::setStatusBarOrientation(int orientation)
         keyWindow_->impl().widget->update();
 }
 
+void Application::setStatusBarHidden(bool hidden, bool)
+{
+    statusBarHidden_ = hidden;
+    if (keyWindow_ && keyWindow_->impl().widget)
+        keyWindow_->impl().widget->update();
+}
+
 void Application::setIdleTimerDisabled(bool disabled) { idleTimerDisabled_ = disabled; }
 
 // Schemes something on a desktop can answer: the web and mail through the

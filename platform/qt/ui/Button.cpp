@@ -62,6 +62,7 @@ struct ButtonImpl final : View::Impl {
     std::map<unsigned, std::shared_ptr<const Image>> images;
     Font font;
     bool highlighted = false;
+    bool showsTouch = false;
     bool longPressed = false;
     bool pressing = false;
     std::unique_ptr<Timer> longPressTimer;
@@ -108,6 +109,14 @@ void ButtonImpl::paintContent(QPainter& painter, const QRectF& r)
             painter.setFont(qtui::toQFont(font, qtui::fittedFontSize(font, text, textRect.width() - 2 * kInset, 6)));
             painter.drawText(textRect, Qt::AlignCenter, text);
         }
+    }
+    if (showsTouch && highlighted) {
+        QRadialGradient glow(r.center(), std::max(r.width(), r.height()) / 2);
+        glow.setColorAt(0, QColor(255, 255, 255, 170));
+        glow.setColorAt(1, QColor(255, 255, 255, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(glow);
+        painter.drawEllipse(r.center(), r.width() / 2, r.height() / 2);
     }
 }
 
@@ -239,6 +248,8 @@ void Button::setFont(const Font& font)
     impl().widget->update();
 }
 Font Button::font() const { return bimpl(*this).font; }
+void Button::setShowsTouchWhenHighlighted(bool on) { bimpl(*this).showsTouch = on; }
+bool Button::showsTouchWhenHighlighted() const { return bimpl(*this).showsTouch; }
 
 void Button::simulateTap()
 {

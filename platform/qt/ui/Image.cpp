@@ -2,6 +2,7 @@
 #include "platform/Paths.h"
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdint>
 
 namespace platform {
 
@@ -47,6 +48,18 @@ std::shared_ptr<const Image> Image::fromFile(const std::string& path)
     QFileInfo info(QString::fromStdString(path));
     float scale = info.completeBaseName().endsWith(QLatin1String("@2x")) ? 2 : 1;
     return load(path, info.fileName().toStdString(), scale);
+}
+
+std::shared_ptr<const Image> Image::fromData(const std::vector<uint8_t>& data, float scale)
+{
+    if (data.empty() || data.size() > size_t(INT32_MAX) || !(scale > 0))
+        return nullptr;
+    auto impl = std::make_shared<Image::Impl>();
+    if (!impl->pixels.loadFromData(data.data(), int(data.size())) || impl->pixels.isNull())
+        return nullptr;
+    impl->pixels = impl->pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    Size size { float(impl->pixels.width()) / scale, float(impl->pixels.height()) / scale };
+    return std::make_shared<const Image>(std::string(), size, scale, std::move(impl));
 }
 
 std::shared_ptr<const Image> Image::stretchable(int leftCap, int topCap) const

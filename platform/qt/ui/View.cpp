@@ -250,26 +250,31 @@ void View::setFrame(Rect frame)
     float dw = frame.width - old.width, dh = frame.height - old.height;
     if (dw == 0 && dh == 0)
         return;
-    // Children follow the size change according to their autoresizing masks,
-    // the change shared among the flexible parts.
+    // Children follow the size change according to their autoresizing masks:
+    // the change is shared among the flexible parts in proportion to their
+    // sizes (equally when they are all empty), as the handheld does, so that
+    // a bar pinned to the bottom with flexible margins and height keeps its
+    // place and shrinks with the screen rather than losing its height.
     for (View* child : impl_->children) {
         unsigned m = child->impl_->autoresizing;
         if (m == AutoresizingNone)
             continue;
         Rect c = child->impl_->frame;
-        auto share = [](float delta, bool a, bool b, bool mid, float& lead, float& size) {
+        auto share = [](float delta, float oldParent, bool a, bool b, bool mid, float& lead, float& size) {
             int parts = int(a) + int(b) + int(mid);
             if (parts == 0)
                 return;
-            float each = delta / float(parts);
-            if (a)
-                lead += each;
-            if (mid)
-                size += each;
+            float trail = oldParent - lead - size;
+            float sizes[3] = { a ? std::max(0.0f, lead) : 0, mid ? std::max(0.0f, size) : 0, b ? std::max(0.0f, trail) : 0 };
+            float total = sizes[0] + sizes[1] + sizes[2];
+            float leadShare = total > 0 ? delta * sizes[0] / total : (a ? delta / float(parts) : 0);
+            float sizeShare = total > 0 ? delta * sizes[1] / total : (mid ? delta / float(parts) : 0);
+            lead += leadShare;
+            size += sizeShare;
         };
-        share(dw, m & AutoresizingFlexibleLeftMargin, m & AutoresizingFlexibleRightMargin,
+        share(dw, old.width, m & AutoresizingFlexibleLeftMargin, m & AutoresizingFlexibleRightMargin,
             m & AutoresizingFlexibleWidth, c.x, c.width);
-        share(dh, m & AutoresizingFlexibleTopMargin, m & AutoresizingFlexibleBottomMargin,
+        share(dh, old.height, m & AutoresizingFlexibleTopMargin, m & AutoresizingFlexibleBottomMargin,
             m & AutoresizingFlexibleHeight, c.y, c.height);
         child->setFrame(c);
     }

@@ -1,3 +1,5 @@
+#include "CoverVertical.h"
+#include "ViewImpl.h"
 #include "WindowRegistry.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Application.h"
@@ -39,32 +41,45 @@ void ViewController::loadView() { setView(std::make_unique<View>(Rect { 0, 0, 32
 
 void ViewController::setView(std::unique_ptr<View> view) { view_ = std::move(view); }
 
-void ViewController::presentModalViewController(ViewController& controller, bool animated)
+ViewController& ViewController::topmostViewController()
+{
+    ViewController* c = this;
+    while (c->modal_)
+        c = c->modal_;
+    return *c;
+}
+
+bool ViewController::presentModalViewController(ViewController& controller, bool animated)
 {
     // One modal controller at a time, and a controller is presented only once.
-    if (modal_ || controller.parent_ || &controller == this)
-        return;
+    if (modal_ || controller.parent_ || controller.modal_ || &controller == this)
+        return false;
     modal_ = &controller;
     controller.parent_ = this;
     controller.setInterfaceOrientation(orientation_);
     View& v = controller.view();
+    // Sized before it hears that it will appear, so that what it builds
+    // then fits the screen: the whole window, over the status bar.
+    Window* w = Application::shared().keyWindow();
+    if (w) {
+        Rect wf = w->frame();
+        v.setFrame({ 0, 0, wf.width, wf.height });
+    }
     controller.viewWillAppear(animated);
     viewWillDisappear(animated);
-    // The presented view covers the window below the status bar.
-    if (Window* w = Application::shared().keyWindow()) {
-        float top = Application::shared().isStatusBarHidden() ? 0 : 20;
-        Rect wf = w->frame();
-        v.setFrame({ 0, top, wf.width, wf.height - top });
+    if (w) {
         w->addSubview(v);
+        if (animated && controller.transitionStyle_ == 0)
+            CoverVertical::slideIn(v.impl().widget);
     }
     controller.viewDidAppear(animated);
     viewDidDisappear(animated);
+    return true;
 }
 
 void ViewController::dismissModalViewControllerAnimated(bool animated)
 {
     if (!modal_) {
-        // Asked of the presented controller itself: its presenter dismisses it.
         if (parent_)
             parent_->dismissModalViewControllerAnimated(animated);
         return;
@@ -74,13 +89,26 @@ void ViewController::dismissModalViewControllerAnimated(bool animated)
         m->dismissModalViewControllerAnimated(false);
     m->viewWillDisappear(animated);
     viewWillAppear(animated);
-    if (m->isViewLoaded())
+    if (m->isViewLoaded()) {
+        if (animated && m->transitionStyle_ == 0)
+            CoverVertical::slideOut(m->view().impl().widget);
         m->view().removeFromSuperview();
+    }
     modal_ = nullptr;
     m->parent_ = nullptr;
     // Last word to the dismissed controller: it may let go of itself here.
     viewDidAppear(animated);
     m->viewDidDisappear(animated);
+}
+
+bool ViewController::becomeFirstResponder()
+{
+    QWidget* w = isViewLoaded() ? view().impl().widget : nullptr;
+    if (!w)
+        return false;
+    w->setFocusPolicy(Qt::StrongFocus);
+    w->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
 }

@@ -454,6 +454,8 @@ public:
         if (!allowed) {
             if (ownLoad)
                 ownLoadPending = false;
+            if (isMainFrame && (type == NavigationType::BackForward || type == NavigationType::Reload))
+                historyPending = false;
             rememberRefused(url);
             return false;
         }
@@ -521,6 +523,7 @@ public:
                 return;
             started = true;
             ownLoadPending = false;
+            historyPending = false;
             loadUrls.assign(1, url);
             if (delegate)
                 delegate->webViewDidStartLoad(*view());
@@ -569,6 +572,8 @@ public:
 
     void urlChanged(const QUrl& url)
     {
+        // A move within the page loads nothing: it ends here.
+        historyPending = false;
         if (url.isEmpty() || url.scheme() == QLatin1String("data"))
             return;
         if (started)
@@ -585,6 +590,7 @@ public:
     {
         started = false;
         ownLoadPending = false;
+        historyPending = false;
         if (delegate)
             delegate->didFailLoadWithError(*view(),
                 Error(kURLErrorDomain, URLErrorUnknown, "The web page's renderer process ended."));
@@ -674,6 +680,7 @@ public:
     QUrl pendingHtmlBase;
     UrlRequest pendingRequest;
     bool ownLoadPending = false; // asked for, the engine not yet started on it
+    bool historyPending = false; // back, forward or reload asked for, not yet started
     bool started = false;        // the delegate heard did-start and not yet its end
     std::vector<QUrl> loadUrls;  // the URLs the current load went through
     std::deque<QUrl> refused;
@@ -704,7 +711,9 @@ WebView::WebView(Rect frame) : View(std::make_unique<WebViewImpl>())
     setFrame(frame);
 }
 
-WebView::~WebView() = default;
+WebView::~WebView() { wimpl(*this).lifetime.end(); }
+
+Lifetime::Watch WebView::lifetimeWatch() const { return wimpl(*this).lifetime.watch(); }
 
 void WebView::setDelegate(WebViewDelegate* delegate) { wimpl(*this).delegate = delegate; }
 WebViewDelegate* WebView::delegate() const { return wimpl(*this).delegate; }
@@ -721,22 +730,33 @@ void WebView::stringByEvaluatingJavaScriptFromString(const std::string& script, 
     wimpl(*this).evaluate(script, std::move(done));
 }
 
+// Back, forward and reload count as loading from the moment they are asked,
+// as the other loads do: the engine starts on them a little later.
 void WebView::goBack()
 {
-    if (WebViewPage* page = wimpl(*this).page)
-        page->triggerAction(QWebEnginePage::Back);
+    auto& w = wimpl(*this);
+    if (!w.page || !canGoBack())
+        return;
+    w.historyPending = true;
+    w.page->triggerAction(QWebEnginePage::Back);
 }
 
 void WebView::goForward()
 {
-    if (WebViewPage* page = wimpl(*this).page)
-        page->triggerAction(QWebEnginePage::Forward);
+    auto& w = wimpl(*this);
+    if (!w.page || !canGoForward())
+        return;
+    w.historyPending = true;
+    w.page->triggerAction(QWebEnginePage::Forward);
 }
 
 void WebView::reload()
 {
-    if (WebViewPage* page = wimpl(*this).page)
-        page->triggerAction(QWebEnginePage::Reload);
+    auto& w = wimpl(*this);
+    if (!w.page || !w.current)
+        return;
+    w.historyPending = true;
+    w.page->triggerAction(QWebEnginePage::Reload);
 }
 
 void WebView::stopLoading()
@@ -744,6 +764,7 @@ void WebView::stopLoading()
     auto& w = wimpl(*this);
     w.pending = WebViewImpl::Pending::None;
     w.ownLoadPending = false;
+    w.historyPending = false;
     if (w.page)
         w.page->triggerAction(QWebEnginePage::Stop);
 }
@@ -760,7 +781,11 @@ bool WebView::canGoForward() const
     return page && page->history()->canGoForward();
 }
 
-bool WebView::isLoading() const { return wimpl(*this).started || wimpl(*this).ownLoadPending; }
+bool WebView::isLoading() const
+{
+    const auto& w = wimpl(*this);
+    return w.started || w.ownLoadPending || w.historyPending;
+}
 
 std::optional<UrlRequest> WebView::request() const { return wimpl(*this).current; }
 

@@ -13,6 +13,7 @@
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/SystemSound.h"
 #include "platform/ui/WebView.h"
 #include <gtest/gtest.h>
 
@@ -90,10 +91,12 @@ TEST_F(ADSWebViewDelegateTest, EveryMessageIsRefusedAndReachesItsHandler)
     FullScreen controller;
     delegate.setViewController(&controller);
     const uint32_t touches = ADSSignals::shared().touchCount();
+    platform::SystemSound::clearHistory();
 
     EXPECT_FALSE(navigate("amsg://x/log?string=page%20says%20hi"));
     EXPECT_FALSE(navigate("adnet://log?string=second"));
     EXPECT_FALSE(navigate("amsg://x/touch?tx=5&ty=6&td=70"));
+    EXPECT_FALSE(navigate("amsg://x/vibrate"));
     EXPECT_FALSE(navigate("amsg://x/close"));
     EXPECT_FALSE(navigate("adnet://closecanvas"));
     EXPECT_FALSE(navigate("amsg://x/open?a=app&u=tel%3A5551234"));
@@ -106,12 +109,13 @@ TEST_F(ADSWebViewDelegateTest, EveryMessageIsRefusedAndReachesItsHandler)
 
     EXPECT_EQ(platform::Console::takeLines(), (std::vector<std::string> { "page says hi", "second" }));
     EXPECT_EQ(ADSSignals::shared().touchCount(), touches + 1);
+    EXPECT_EQ(platform::SystemSound::history(), (std::vector<unsigned> { 4095 })) << "the vibration";
     EXPECT_EQ(controller.relinquished, 2);
     EXPECT_TRUE(forwarded.empty()) << "forwarded messages wait for the next turn";
-    ASSERT_EQ(actions.size(), 13u) << "12 messages, and leaving for the telephone";
+    ASSERT_EQ(actions.size(), 14u) << "13 messages, and leaving for the telephone";
     EXPECT_EQ(actions[0], "log amsg://x/log?string=page%20says%20hi");
-    EXPECT_EQ(actions[4], "close adnet://closecanvas");
-    EXPECT_EQ(actions[5].rfind("open ", 0), 0u);
+    EXPECT_EQ(actions[5], "close adnet://closecanvas");
+    EXPECT_EQ(actions[6].rfind("open ", 0), 0u);
 
     platform::RunLoop::main().runPending();
     EXPECT_EQ(forwarded, (std::vector<std::string> { "loadAdURL", "settings", "unableToServe" }))
@@ -137,19 +141,19 @@ TEST_F(ADSWebViewDelegateTest, OrdinaryURLsGoByScheme)
     EXPECT_FALSE(navigate("file:///etc/passwd"));
     EXPECT_FALSE(navigate("FILE:///etc/passwd"));
     EXPECT_FALSE(navigate("AMSG://x/click?u=y")) << "not a message URL: handed to other applications";
-    EXPECT_FALSE(navigate("itms-apps://example.com/app/1"));
+    EXPECT_FALSE(navigate("tel:5551234"));
     EXPECT_FALSE(navigate("mailto:ads@example.com?subject=Hi"));
 
     // The page's own load of its base URL is not an action; every other
-    // ordinary navigation is; other schemes leave the application.
-    EXPECT_EQ(actions, (std::vector<std::string> { " http://127.0.0.1/page", " AMSG://x/click?u=y", "leave",
-                           " itms-apps://example.com/app/1", "leave", " mailto:ads@example.com?subject=Hi" }));
+    // ordinary navigation is; other schemes leave the application when they may.
+    EXPECT_EQ(actions, (std::vector<std::string> { " http://127.0.0.1/page", " AMSG://x/click?u=y",
+                           " tel:5551234", "leave", " mailto:ads@example.com?subject=Hi" }));
     platform::RunLoop::main().runPending();
-    EXPECT_EQ(newlyOpened(), (std::vector<std::string> { "itms-apps://example.com/app/1" }))
-        << "nothing on this desktop opens an amsg URL";
-    std::vector<std::string> lines = platform::Console::takeLines();
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0], "<Ads> No mail composer yet; not writing to mailto:ads@example.com?subject=Hi");
+    EXPECT_EQ(newlyOpened(), (std::vector<std::string> { "tel:5551234" }));
+    EXPECT_EQ(platform::Console::takeLines(),
+        (std::vector<std::string> { "<Ads> Refused to leave the application for a \"amsg\" URL",
+            "<Ads> No UIViewController supplied to the ad.  Cannot continue." }))
+        << "the composer needs a controller to present from";
 }
 
 TEST_F(ADSWebViewDelegateTest, AMessageURLNamingNoMessageIsRefusedWithOneConsoleLine)

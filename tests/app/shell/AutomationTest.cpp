@@ -170,7 +170,7 @@ TEST_F(AutomationTest, BannerWaitsRunInRealTimeAndReportWhereTheBannerIs)
 
     const std::string line = out.str().substr(0, out.str().find('\n'));
     EXPECT_NE(line.find("\"banner\":{\"state\":2,\"frame\":[0,0,320,50],\"hidden\":true,\"preqs\":1,"
-                        "\"refreshSeconds\":0,\"adURL\":null}"),
+                        "\"refreshSeconds\":0,\"adURL\":null,\"refreshScheduled\":false}"),
         std::string::npos)
         << line;
     EXPECT_NE(line.find("\"fullScreen\":[]"), std::string::npos) << line;

@@ -169,6 +169,22 @@ TEST(ScriptParser, BannerWaitsTakeAStateAndRealSecondsUpToTenMinutes)
         EXPECT_FALSE(errorOf(bad).empty()) << bad;
 }
 
+TEST(ScriptParser, FullScreenWaitsTakeAKindAndTheComposerItsTwoButtons)
+{
+    for (const char* kind : { "browser", "webapp", "composer" }) {
+        auto waitFor = one(std::string("waitfor fullscreen ") + kind + " 12.5");
+        EXPECT_EQ(waitFor.kind, K::WaitForFullScreen);
+        EXPECT_EQ(waitFor.word, kind);
+        EXPECT_DOUBLE_EQ(waitFor.seconds, 12.5);
+    }
+    EXPECT_EQ(one("composer cancel").word, "cancel");
+    EXPECT_EQ(one("composer send").kind, K::Composer);
+    for (const char* bad : { "waitfor fullscreen", "waitfor fullscreen browser", "waitfor fullscreen game 5",
+             "waitfor fullscreen webapp 601", "waitfor fullscreen webapp 5 6", "composer", "composer save",
+             "composer send now" })
+        EXPECT_FALSE(errorOf(bad).empty()) << bad;
+}
+
 TEST(ScriptParser, ScreenshotTakesAFileNameWithBlanks)
 {
     EXPECT_EQ(one("screenshot /tmp/my shots/a.png").word, "/tmp/my shots/a.png");

@@ -19,7 +19,12 @@ struct Recorder final : ViewController {
     }
     void viewDidLoad() override { log->push_back(tag + " viewDidLoad"); }
     void viewDidUnload() override { log->push_back(tag + " viewDidUnload"); }
-    void viewWillAppear(bool) override { log->push_back(tag + " willAppear"); }
+    void viewWillAppear(bool) override
+    {
+        // What a controller builds here must fit the size it will be shown at.
+        Rect f = view().frame();
+        log->push_back(tag + " willAppear " + std::to_string(int(f.width)) + "x" + std::to_string(int(f.height)));
+    }
     void viewDidAppear(bool) override { log->push_back(tag + " didAppear"); }
     void viewWillDisappear(bool) override { log->push_back(tag + " willDisappear"); }
     void viewDidDisappear(bool) override { log->push_back(tag + " didDisappear"); }
@@ -44,7 +49,7 @@ TEST(ViewController, LoadsTheViewOnceOnFirstUse)
     EXPECT_EQ(plain.view().frame(), (Rect { 0, 0, 320, 460 }));
 }
 
-TEST(ViewController, ModalPresentationCoversTheWindowAndDismissRestores)
+TEST(ViewController, ModalPresentationCoversTheWholeWindowStacksAndDismissRestores)
 {
     std::vector<std::string> log;
     Window window;
@@ -58,23 +63,30 @@ TEST(ViewController, ModalPresentationCoversTheWindowAndDismissRestores)
     EXPECT_EQ(modal.parentViewController(), &root);
     EXPECT_EQ(modal.view().superview(), &window);
     EXPECT_EQ(window.subviews().back(), &modal.view());
-    EXPECT_EQ(modal.view().frame(), (Rect { 0, 20, 320, 460 }));
-    EXPECT_EQ(log, (std::vector<std::string> { "modal loadView", "modal viewDidLoad", "modal willAppear",
+    EXPECT_EQ(modal.view().frame(), (Rect { 0, 0, 320, 480 })) << "over the status bar";
+    EXPECT_EQ(log, (std::vector<std::string> { "modal loadView", "modal viewDidLoad", "modal willAppear 320x480",
                        "root willDisappear", "modal didAppear", "root didDisappear" }));
 
-    // A second presentation while one is up is refused.
-    root.presentModalViewController(other, false);
-    EXPECT_EQ(root.modalViewController(), &modal);
+    // A second presentation by the same presenter is refused; the presented
+    // controller may present one on top of itself.
+    EXPECT_FALSE(root.presentModalViewController(other, false));
     EXPECT_EQ(other.parentViewController(), nullptr);
+    EXPECT_TRUE(modal.presentModalViewController(other, false));
+    EXPECT_EQ(&root.topmostViewController(), &other);
+    EXPECT_EQ(window.subviews().back(), &other.view());
+    EXPECT_FALSE(other.presentModalViewController(modal, false)) << "a presented controller is not presented twice";
 
     log.clear();
-    // Asked of the presented controller, the presenter does it.
-    modal.dismissModalViewControllerAnimated(true);
+    // Dismissing what the root presents takes the stack above it too, top first.
+    root.dismissModalViewControllerAnimated(true);
     EXPECT_EQ(root.modalViewController(), nullptr);
     EXPECT_EQ(modal.parentViewController(), nullptr);
+    EXPECT_EQ(other.parentViewController(), nullptr);
     EXPECT_EQ(modal.view().superview(), nullptr);
-    EXPECT_EQ(root.view().superview(), &window);
-    EXPECT_EQ(log, (std::vector<std::string> { "modal willDisappear", "root willAppear", "root didAppear",
+    EXPECT_EQ(other.view().superview(), nullptr);
+    EXPECT_EQ(window.subviews(), (std::vector<View*> { &root.view() }));
+    EXPECT_EQ(log, (std::vector<std::string> { "other willDisappear", "modal willAppear 320x480", "modal didAppear",
+                       "other didDisappear", "modal willDisappear", "root willAppear 320x460", "root didAppear",
                        "modal didDisappear" }));
     root.dismissModalViewControllerAnimated(false); // nothing up: nothing happens
 }

@@ -103,12 +103,24 @@ TEST(View, AutoresizingMaskFollowsParentSize)
     View pinnedRight({ 270, 0, 50, 50 });
     stretch.setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin);
     pinnedRight.setAutoresizingMask(AutoresizingFlexibleLeftMargin);
-    for (View* v : { &fixed, &stretch, &pinnedRight })
+    // Several flexible parts on one axis share the change in proportion to their sizes.
+    View bar({ 0, 416, 320, 44 });
+    bar.setAutoresizingMask(AutoresizingFlexibleWidth | AutoresizingFlexibleTopMargin | AutoresizingFlexibleHeight
+        | AutoresizingFlexibleBottomMargin);
+    View centred({ 150, 10, 20, 20 });
+    centred.setAutoresizingMask(AutoresizingFlexibleLeftMargin | AutoresizingFlexibleRightMargin);
+    for (View* v : { &fixed, &stretch, &pinnedRight, &bar, &centred })
         parent.addSubview(*v);
     parent.setFrame({ 0, 0, 480, 300 });
     EXPECT_EQ(fixed.frame(), (Rect { 10, 10, 50, 50 }));
     EXPECT_EQ(stretch.frame(), (Rect { 0, 250, 480, 50 }));
     EXPECT_EQ(pinnedRight.frame(), (Rect { 430, 0, 50, 50 }));
+    Rect b = bar.frame();
+    EXPECT_FLOAT_EQ(b.y + b.height, 300) << "still on the bottom edge";
+    EXPECT_NEAR(b.height, 44 * 300.0f / 460, 0.01) << "shrunk with the screen, never below nothing";
+    EXPECT_FLOAT_EQ(centred.frame().x + 10, 240) << "still centred";
+    parent.setFrame({ 0, 0, 320, 460 });
+    EXPECT_NEAR(bar.frame().height, 44, 0.01) << "and back";
 }
 
 TEST(View, PropertiesAndFindByName)

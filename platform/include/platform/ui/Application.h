@@ -38,7 +38,8 @@ public:
     int statusBarOrientation() const { return statusBarOrientation_; }
     void setStatusBarOrientation(int orientation);
     bool isStatusBarHidden() const { return statusBarHidden_; }
-    void setStatusBarHidden(bool hidden) { statusBarHidden_ = hidden; }
+    // The window draws the bar again at once; there is no fade to animate.
+    void setStatusBarHidden(bool hidden, bool animated = false);
     bool isIdleTimerDisabled() const { return idleTimerDisabled_; }
     void setIdleTimerDisabled(bool disabled);
 

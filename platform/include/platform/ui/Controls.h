@@ -47,6 +47,9 @@ public:
     // The title label's font.
     void setFont(const Font& font);
     Font font() const;
+    // A glow where the finger is while the button is held.
+    void setShowsTouchWhenHighlighted(bool on);
+    bool showsTouchWhenHighlighted() const;
 
     // Target-action: touch-up-inside, and a long press (held 0.8 s).
     std::function<void(Button&)> onTouchUpInside;

@@ -3,8 +3,10 @@
 // "@2x" variant giving scale 2), optionally made stretchable with end caps.
 
 #include "platform/ui/Geometry.h"
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -13,6 +15,9 @@ public:
     // Null when no such resource can be loaded.
     static std::shared_ptr<const Image> named(const std::string& name);
     static std::shared_ptr<const Image> fromFile(const std::string& path);
+    // Encoded image data (PNG and the like) shown at `scale` pixels per point;
+    // null when it does not decode.
+    static std::shared_ptr<const Image> fromData(const std::vector<uint8_t>& data, float scale = 1);
 
     // A copy that stretches only between the caps (leftCap, topCap in points).
     std::shared_ptr<const Image> stretchable(int leftCap, int topCap) const;

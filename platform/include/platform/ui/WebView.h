@@ -5,6 +5,7 @@
 // It does not decide what a navigation means; its delegate does.
 
 #include "platform/Error.h"
+#include "platform/Lifetime.h"
 #include "platform/net/UrlConnection.h"
 #include "platform/ui/View.h"
 #include <functional>
@@ -110,6 +111,22 @@ public:
     // A real press and release of the mouse at the centre of the page's first
     // link, as the user's click would be. `done` hears whether there was one.
     void simulateClickOnFirstLink(std::function<void(bool)> done);
+
+    // Ends when the web view starts going away.
+    Lifetime::Watch lifetimeWatch() const;
+};
+
+// A web view that someone else owns, held by an object that may outlive it:
+// it reads null once the web view is gone.
+class WeakWebView {
+public:
+    WeakWebView() = default;
+    WeakWebView(WebView* view) : view_(view), watch_(view ? view->lifetimeWatch() : Lifetime::Watch()) { }
+    WebView* get() const { return watch_.alive() ? view_ : nullptr; }
+
+private:
+    WebView* view_ = nullptr; // non-owning
+    Lifetime::Watch watch_;
 };
 
 }
