@@ -53,7 +53,7 @@ std::string roleName(QAccessible::Role role)
 
 View::Impl* implOf(QWidget* widget)
 {
-    auto* base = dynamic_cast<BaseWidget*>(widget);
+    BaseWidget* base = BaseWidget::fromObject(widget);
     return base ? base->impl : nullptr;
 }
 
@@ -100,7 +100,13 @@ public:
             return QAccessibleWidget::text(t);
         switch (t) {
         case QAccessible::Name:
-            return qtui::toQString(i->accessibilityLabel.empty() ? i->accessibleText() : i->accessibilityLabel);
+            // A view's own label wins; a name the toolkit was given for the
+            // widget (a bar item wrapping the view) comes before its content.
+            if (!i->accessibilityLabel.empty())
+                return qtui::toQString(i->accessibilityLabel);
+            if (!widget()->accessibleName().isEmpty())
+                return widget()->accessibleName();
+            return qtui::toQString(i->accessibleText());
         case QAccessible::Value:
             return qtui::toQString(i->accessibleValue());
         case QAccessible::Description:
@@ -183,9 +189,9 @@ QAccessibleInterface* factory(const QString& className, QObject* object)
     // Our widgets have no meta-object of their own, so they present as plain
     // QWidget; everything else (the web engine's items, toolkit controls)
     // keeps the toolkit's own interface and is never cast.
-    if (!object || !object->isWidgetType() || className != QLatin1String("QWidget"))
+    if (className != QLatin1String("QWidget"))
         return nullptr;
-    if (auto* base = dynamic_cast<BaseWidget*>(static_cast<QWidget*>(object)))
+    if (BaseWidget* base = BaseWidget::fromObject(object))
         return new ViewAccessible(base);
     return nullptr;
 }

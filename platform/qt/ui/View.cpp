@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace platform {
 
@@ -136,7 +137,24 @@ void View::Impl::backgroundChanged()
 
 // ---- BaseWidget
 
-BaseWidget::BaseWidget(QWidget* parent) : QWidget(parent) { }
+namespace {
+std::unordered_set<const QObject*>& liveBaseWidgets()
+{
+    static std::unordered_set<const QObject*> widgets;
+    return widgets;
+}
+}
+
+BaseWidget::BaseWidget(QWidget* parent) : QWidget(parent) { liveBaseWidgets().insert(static_cast<QObject*>(this)); }
+
+BaseWidget::~BaseWidget() { liveBaseWidgets().erase(static_cast<QObject*>(this)); }
+
+BaseWidget* BaseWidget::fromObject(QObject* object)
+{
+    if (!object || !liveBaseWidgets().count(object))
+        return nullptr;
+    return static_cast<BaseWidget*>(static_cast<QWidget*>(object));
+}
 
 QTransform BaseWidget::contentTransform() const
 {

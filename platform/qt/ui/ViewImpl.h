@@ -101,6 +101,11 @@ struct View::Impl {
 class BaseWidget : public QWidget {
 public:
     explicit BaseWidget(QWidget* parent = nullptr);
+    ~BaseWidget() override;
+    // Whether this object is one of ours, asked without touching it: the
+    // toolkit hands accessibility any object, including the web engine's,
+    // which carry no type information to cast with.
+    static BaseWidget* fromObject(QObject* object);
     // Set by View::Impl when it takes the widget and cleared by releaseWidget(),
     // before the Impl's own data goes; non-owning.
     View::Impl* impl = nullptr;
