@@ -7,6 +7,7 @@
 #include "Utility/ADSIdentifierUtilities.h"
 #include "Utility/ADSNetworkUtilities.h"
 #include "ViewController/ADSViewController.h"
+#include "platform/Components.h"
 #include "platform/Console.h"
 #include "platform/NotificationCenter.h"
 #include "platform/RunLoop.h"
@@ -29,19 +30,6 @@ int intForKey(const char* key, const platform::Dictionary& parameters)
         return int(v->asInt64());
     long n = std::strtol(v->asString().c_str(), nullptr, 10);
     return n > INT_MAX ? INT_MAX : n < INT_MIN ? INT_MIN : int(n);
-}
-
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (;;) {
-        size_t stop = text.find(separator, start);
-        pieces.push_back(text.substr(start, stop == std::string::npos ? std::string::npos : stop - start));
-        if (stop == std::string::npos)
-            return pieces;
-        start = stop + 1;
-    }
 }
 
 }
@@ -141,7 +129,7 @@ void ADSWebViewDelegate::handleMessage(platform::WebView& webView, const platfor
     } else if (name == "vibrate") {
         platform::SystemSound::play(platform::SystemSound::kVibrate);
     } else if (name == "canOpenURLs") {
-        processCanOpenURLs(split(message.parameter("urls"), ','), webView);
+        processCanOpenURLs(platform::componentsSeparatedBy(message.parameter("urls"), ','), webView);
     } else if (name == "evalInOpener") {
         if (!openingWebView_.get())
             return;

@@ -7,6 +7,7 @@
 #include "Statistics/ADSStatistics.h"
 #include "Utility/ADSNetworkUtilities.h"
 #include "WebApp/ADSWebAppViewController.h"
+#include "platform/Components.h"
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
@@ -38,19 +39,6 @@ void leaveFor(const platform::Url& url, const std::shared_ptr<ADSDelegateManager
     if (manager)
         manager->willLeaveApplication();
     platform::RunLoop::main().post([text = url.absoluteString()] { platform::Application::shared().openURL(text); });
-}
-
-std::vector<std::string> split(const std::string& text, char separator)
-{
-    std::vector<std::string> pieces;
-    size_t start = 0;
-    for (;;) {
-        size_t stop = text.find(separator, start);
-        pieces.push_back(text.substr(start, stop == std::string::npos ? std::string::npos : stop - start));
-        if (stop == std::string::npos)
-            return pieces;
-        start = stop + 1;
-    }
 }
 
 std::string stringFor(const platform::Dictionary& d, const char* key)
@@ -182,9 +170,9 @@ void ADSOpener::openEmailComposer(const platform::Url& url)
     if (!recipient.empty())
         composer->setToRecipients({ recipient });
     if (query.find("cc"))
-        composer->setCcRecipients(split(stringFor(query, "cc"), ','));
+        composer->setCcRecipients(platform::componentsSeparatedBy(stringFor(query, "cc"), ','));
     if (query.find("bcc"))
-        composer->setBccRecipients(split(stringFor(query, "bcc"), ','));
+        composer->setBccRecipients(platform::componentsSeparatedBy(stringFor(query, "bcc"), ','));
     composer->setSubject(stringFor(query, "subject"));
     composer->setMessageBody(stringFor(query, "body"), false);
     composer->setModalTransitionStyle(0);
