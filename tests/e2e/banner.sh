@@ -42,7 +42,7 @@ waitfor banner 6 30
 dump
 advance 20
 waitfor banner 6 30
-wait 0.5
+wait 2
 dump
 SCRIPT
 expect_ok ads
@@ -74,13 +74,15 @@ eq(stats["tracking"].get("impression"), {"pro": 1, "dice": 1, "mail": 1}, "one i
 PY
 # A click on the ad pings its click tracking; an ad the server rejects fails
 # with the library's own console line, which the dump reports.
+# The waits before the last dumps give the pings, which go out on their own,
+# time to land even on a loaded machine.
 adserver "/__reset" > /dev/null
 adserver "/__mode?refresh=20&pin=pro" > /dev/null
 run_script click "$WORK/home2" <<'SCRIPT'
 launch
 waitfor banner 6 30
 clickad
-wait 0.5
+wait 2
 dump
 SCRIPT
 expect_ok click
