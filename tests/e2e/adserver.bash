@@ -5,6 +5,9 @@
 
 start_adserver() {
     local log="$WORK/adserver.log"
+    # The file exists before the server does: the background child opens it
+    # in its own time, and reading a missing file below would end the test.
+    : > "$log"
     python3 "$TESTS/../tools/adserver/adserver.py" --port 0 --exit-with-parent "$@" > "$log" 2>&1 &
     ADSERVER_PID=$!
     trap 'kill "$ADSERVER_PID" 2>/dev/null || true; wait "$ADSERVER_PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
