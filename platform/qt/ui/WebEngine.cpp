@@ -1,6 +1,7 @@
 #include "WebEngine.h"
 
 #include "QtConvert.h"
+#include "WebViewPage.h"
 #include "platform/Console.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QThread>
+#include <QTimer>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -52,6 +54,8 @@ struct EngineState {
     QWebEngineProfile* profile = nullptr; // owned; deleted at release()
     std::unique_ptr<RefusingSchemeHandler> handler;
     std::vector<QPointer<QWidget>> views; // owned until the event loop deletes them
+    std::vector<QPointer<WebViewPage>> readyPages; // owned until a web view takes one; made ahead
+    bool refillScheduled = false;
 };
 
 EngineState& state()
@@ -59,6 +63,19 @@ EngineState& state()
     static EngineState s; // the engine is one per process
     return s;
 }
+
+// Pages kept ready: an ad takes two (the hidden page that builds its URL, then
+// the banner's page at its first ad), a click on it one more. A ready page
+// holds a renderer process of its own, about 70 MB resident, nearly all of it
+// shared with the engine's other processes (about 5 MB proportional).
+constexpr size_t kReadyPages = 2;
+// How long after a page is taken its replacement is made: not inside the load
+// that took it, which a renderer starting meanwhile would slow down. The
+// engine's first load, which starts it, takes longer.
+constexpr int kReadyPageDelayMs = 100;
+constexpr int kFirstReadyPageDelayMs = 1000;
+
+void scheduleReadyPage(int delayMs = kReadyPageDelayMs);
 
 bool validSchemeName(const QString& s)
 {
@@ -120,6 +137,61 @@ QWebEngineProfile* WebEngine::profile()
     for (const QString& name : st.schemes)
         st.profile->installUrlSchemeHandler(name.toLatin1(), st.handler.get());
     return st.profile;
+}
+
+namespace {
+
+// A page whose renderer is up, made between loads. Running script makes the
+// engine set the page up and start a renderer for its empty document; the
+// empty document leaves no history behind, and the renderer serves whatever
+// site the page goes to first.
+void makeReadyPage()
+{
+    auto& st = state();
+    st.refillScheduled = false;
+    std::erase_if(st.readyPages, [](const QPointer<WebViewPage>& p) { return p.isNull(); });
+    if (!st.profile || st.readyPages.size() >= kReadyPages)
+        return;
+    auto* page = new WebViewPage(st.profile, nullptr, nullptr);
+    st.readyPages.emplace_back(page);
+    page->runJavaScript(QStringLiteral("0"));
+    // A renderer that dies while the page waits would fail its taker's first
+    // load: such a page is dropped and made again.
+    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, page, [page] {
+        auto& st = state();
+        if (std::erase(st.readyPages, page) == 0)
+            return;
+        page->deleteLater();
+        scheduleReadyPage();
+    });
+    scheduleReadyPage();
+}
+
+void scheduleReadyPage(int delayMs)
+{
+    auto& st = state();
+    if (st.refillScheduled || st.readyPages.size() >= kReadyPages)
+        return;
+    st.refillScheduled = true;
+    QTimer::singleShot(delayMs, QCoreApplication::instance(), makeReadyPage);
+}
+
+}
+
+WebViewPage* WebEngine::takePage()
+{
+    const bool starting = !isStarted();
+    QWebEngineProfile* engineProfile = profile();
+    auto& st = state();
+    WebViewPage* page = nullptr;
+    while (!page && !st.readyPages.empty()) {
+        page = st.readyPages.front();
+        st.readyPages.erase(st.readyPages.begin());
+    }
+    if (!page)
+        page = new WebViewPage(engineProfile, nullptr, nullptr);
+    scheduleReadyPage(starting ? kFirstReadyPageDelayMs : kReadyPageDelayMs);
+    return page;
 }
 
 void WebEngine::adopt(QWidget* engineView)
@@ -192,6 +264,10 @@ void WebEngine::release()
     for (auto& view : st.views)
         delete view.data();
     st.views.clear();
+    for (auto& page : st.readyPages)
+        delete page.data();
+    st.readyPages.clear();
+    st.refillScheduled = false;
     if (st.profile) {
         st.profile->removeAllUrlSchemeHandlers();
         delete st.profile;

@@ -1,7 +1,8 @@
 #pragma once
 // The process's one web engine: the off-the-record profile that every web view
-// shares, the schemes whose navigations reach the delegates, and the engine
-// views still alive. Nothing here starts the engine before the first load.
+// shares, the schemes whose navigations reach the delegates, the engine views
+// still alive, and a page kept ready for the next web view. Nothing here
+// starts the engine before the first load.
 
 #include <QString>
 #include <string>
@@ -10,6 +11,8 @@ class QWebEngineProfile;
 class QWidget;
 
 namespace platform {
+
+class WebViewPage;
 
 class WebEngine {
 public:
@@ -21,6 +24,14 @@ public:
     // Starts the engine on first call. Cookies, cache and storage stay in
     // memory and are shared only among our web views.
     static QWebEngineProfile* profile();
+    // A page for a web view's first load, without an owner (it refuses every
+    // navigation until it gets one) and without a parent: the caller's from
+    // then on. Making a page and starting its renderer costs about as much as
+    // loading a small page into it, so a page made ahead, between loads, is
+    // handed out when there is one. That page has never shown anything: no
+    // history, no document of its own, the engine's default settings. Its
+    // replacement is made on a later turn. Starts the engine on first call.
+    static WebViewPage* takePage();
     // Engine views outlive their web views until the event loop deletes them;
     // the ones left are deleted at release(), before the profile they use.
     static void adopt(QWidget* engineView);

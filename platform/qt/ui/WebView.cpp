@@ -268,9 +268,10 @@ public:
     {
         if (engineView)
             return;
-        QWebEngineProfile* profile = WebEngine::profile();
         engineView = new QWebEngineView(widget);
-        page = new WebViewPage(profile, this, engineView);
+        page = WebEngine::takePage();
+        page->setParent(engineView);
+        page->attach(this);
         QWebEngineSettings* s = page->settings();
         s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, mediaRequiresUserAction);
         s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);

@@ -29,6 +29,8 @@ public:
     WebViewPage(QWebEngineProfile* profile, Owner* owner, QObject* parent);
     ~WebViewPage() override;
 
+    // A page made ahead gets its owner when a web view takes it.
+    void attach(Owner* owner) { owner_ = owner; }
     // The owner is going: every later navigation is refused.
     void detach() { owner_ = nullptr; }
     // The next top-level request for `url` carries this "Referer".

@@ -482,6 +482,50 @@ TEST_F(WebViewTest, DelegateMayDestroyTheWebViewInAnyCallback)
     EXPECT_EQ(recorder.events.back(), "finish");
 }
 
+// A new web view may be handed a page the engine made ahead of it. Whatever
+// another web view's page did, a new one starts as if made at its load: no
+// history, none of the other page's script or session storage, and its delegate hears of its own load alone. (Cookies and local storage belong
+// to the origin and are shared by every web view, as on the handheld.)
+TEST_F(WebViewTest, ANewWebViewStartsCleanWhateverCameBefore)
+{
+    const std::string origin = server->url("/");
+    auto previous = std::make_unique<WebView>(Rect { 0, 0, 320, 50 });
+    window.addSubview(*previous);
+    Recorder previousRecorder;
+    previous->setDelegate(&previousRecorder);
+    const auto loadInPrevious = [&](const std::string& html) {
+        previousRecorder.events.clear();
+        previous->loadHTMLString(html, origin);
+        return pumpUntil([&] { return previousRecorder.ended(); }, 15);
+    };
+    ASSERT_TRUE(loadInPrevious("<p>first</p>"));
+    ASSERT_TRUE(loadInPrevious("<script>window.leaked = 'yes'; sessionStorage.setItem('s', '1');"
+                               "history.pushState({}, '', '#moved');</script>"));
+    ASSERT_TRUE(evaluatesTo(*previous, "leaked + sessionStorage.getItem('s') + history.length", "yes13"));
+    ASSERT_TRUE(previous->canGoBack());
+    previous.reset();
+    // Time for the engine to make pages ahead, as it does between loads.
+    pumpFor(2.0);
+
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE("web view " + std::to_string(round));
+        auto next = std::make_unique<WebView>(Rect { 0, 0, 320, 50 });
+        window.addSubview(*next);
+        Recorder nextRecorder;
+        next->setDelegate(&nextRecorder);
+        next->loadHTMLString("<p>next</p>", origin);
+        ASSERT_TRUE(pumpUntil([&] { return nextRecorder.ended(); }, 15));
+        ASSERT_EQ(nextRecorder.asked.size(), 1u);
+        EXPECT_EQ(nextRecorder.asked[0].request.url, origin);
+        EXPECT_EQ(nextRecorder.events, (std::vector<std::string> { "start", "finish" }));
+        EXPECT_FALSE(next->canGoBack());
+        EXPECT_FALSE(next->canGoForward());
+        EXPECT_EQ(evaluate(*next, "typeof leaked + '/' + sessionStorage.length + '/' + history.length"), "undefined/0/1");
+        // This one leaves its own traces for the next.
+        EXPECT_EQ(evaluate(*next, "window.leaked = 'yes'; sessionStorage.setItem('s', '1'); 'set'"), "set");
+    }
+}
+
 TEST_F(WebViewTest, SimulatedClickIsTheUsersOwnAndNewWindowsOpenInPlace)
 {
     // The link sits away from the origin and asks for a new window.
