@@ -1,6 +1,6 @@
 #pragma once
 // What the program asks of the web engine module, and what the module tells
-// back. The module alone links the web engine, which brings a hundred-odd
+// back. The module alone links the web engine, which brings some forty
 // libraries that a start of the game never uses; it is loaded when the first
 // web view loads something. Nothing here decides what a navigation means.
 
