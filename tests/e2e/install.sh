@@ -9,6 +9,11 @@ PREFIX="$WORK/prefix"
 cmake --install "$BUILD" --prefix "$PREFIX" > "$WORK/install.log" || { cat "$WORK/install.log" >&2; fail "cmake --install"; }
 
 [ -x "$PREFIX/bin/tolvane" ] || fail "no binary"
+# The web engine comes as a module beside the program, loaded at the first
+# page: the program itself does not need the engine's libraries to start.
+[ -f "$PREFIX/bin/libtolvane_webengine.so" ] || fail "no web engine module beside the program"
+readelf -d "$PREFIX/bin/tolvane" | grep -q "WebEngine" && fail "the program links the web engine"
+readelf -d "$PREFIX/bin/libtolvane_webengine.so" | grep -q "libQt6WebEngineCore" || fail "the module does not link the engine"
 DESKTOP="$PREFIX/share/applications/org.tolvane.Tolvane.desktop"
 METAINFO="$PREFIX/share/metainfo/org.tolvane.Tolvane.metainfo.xml"
 [ -f "$DESKTOP" ] || fail "no desktop entry"

@@ -134,6 +134,22 @@ TEST(PropertyList, WritesTheUsualLayout)
     EXPECT_TRUE(parsed->asArray()[3].isString());
 }
 
+TEST(PropertyList, DeepIndentationAndDatesAcrossMidnight)
+{
+    // Log dates going over midnight and back again, twelve containers deep.
+    Value v(Array { Value(Date { 1768521599 }), Value(Date { 1768521600 }), Value(Date { 1768521598 }) });
+    for (int i = 0; i < 11; ++i)
+        v = Value(Dictionary { { "k", v } });
+    const std::string xml = PropertyList::serialize(v);
+    const std::string tabs(12, '\t');
+    EXPECT_NE(xml.find(tabs + "<date>2026-01-15T23:59:59Z</date>\n" + tabs + "<date>2026-01-16T00:00:00Z</date>\n" + tabs
+                  + "<date>2026-01-15T23:59:58Z</date>\n" + std::string(11, '\t') + "</array>\n"),
+        std::string::npos)
+        << xml;
+    EXPECT_NE(xml.find(std::string(10, '\t') + "<key>k</key>\n"), std::string::npos) << xml;
+    EXPECT_EQ(roundTrip(v), v);
+}
+
 TEST(PropertyList, ReaderAcceptsWhatWellFormedFilesMayHold)
 {
     auto v = PropertyList::parse("\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- saved -->\n"

@@ -9,5 +9,8 @@
 namespace platform::Checksum {
 
 uint32_t crc32(std::string_view bytes);
+// The same sum without the processor's carry-less multiply, as on machines
+// that lack it; crc32() must always agree with it.
+uint32_t crc32Portable(std::string_view bytes);
 
 }

@@ -1,6 +1,7 @@
 #include "ImageImpl.h"
 #include "platform/Paths.h"
 #include <QFileInfo>
+#include <QImageReader>
 #include <algorithm>
 #include <cstdint>
 
@@ -12,10 +13,25 @@ Image::Image(std::string name, Size size, float scale, std::shared_ptr<const Imp
 }
 
 namespace {
+// PNG, the format of every resource, is the toolkit's own. Read as such it
+// spares loading every image-format plugin installed, which the toolkit does
+// to ask each one first whenever it may guess the format; a file with the
+// suffix and other contents is still recognised by its contents.
+bool read(const QString& file, QImage& image)
+{
+    if (file.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
+        QImageReader reader(file, "png");
+        reader.setAutoDetectImageFormat(false);
+        if (reader.read(&image))
+            return true;
+    }
+    return image.load(file);
+}
+
 std::shared_ptr<const Image> load(const std::string& path, const std::string& name, float scale)
 {
     auto impl = std::make_shared<Image::Impl>();
-    if (path.empty() || !impl->pixels.load(QString::fromStdString(path)) || impl->pixels.isNull())
+    if (path.empty() || !read(QString::fromStdString(path), impl->pixels) || impl->pixels.isNull())
         return nullptr;
     impl->pixels = impl->pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     Size size { float(impl->pixels.width()) / scale, float(impl->pixels.height()) / scale };

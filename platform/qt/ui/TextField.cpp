@@ -229,10 +229,12 @@ void TextField::setBorderStyle(BorderStyle b)
     impl().widget->update();
 }
 TextField::BorderStyle TextField::borderStyle() const { return state_->border; }
+// The editor is on screen only while editing, so its clear button is set up
+// when editing begins: the toolkit's icon for it costs a start nothing.
 void TextField::setClearButtonMode(ClearButtonMode m)
 {
     state_->clearMode = m;
-    if (state_->edit)
+    if (state_->edit && state_->editing)
         state_->edit->setClearButtonEnabled(m != ClearButtonMode::Never && m != ClearButtonMode::UnlessEditing);
 }
 TextField::ClearButtonMode TextField::clearButtonMode() const { return state_->clearMode; }
@@ -271,6 +273,7 @@ bool TextField::becomeFirstResponder()
     state_->editing = true;
     FieldEdit* e = state_->edit;
     e->setFont(state_->editFont());
+    setClearButtonMode(state_->clearMode);
     e->setText(qtui::toQString(*state_->text));
     e->setGeometry(impl().widget->rect());
     e->show();

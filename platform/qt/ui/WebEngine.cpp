@@ -1,37 +1,26 @@
 #include "WebEngine.h"
 
 #include "QtConvert.h"
-#include "WebViewPage.h"
 #include "platform/Console.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImage>
+#include <QLibrary>
 #include <QPointer>
 #include <QSet>
 #include <QThread>
-#include <QTimer>
-#include <QWebEngineProfile>
-#include <QWebEngineUrlRequestJob>
-#include <QWebEngineUrlScheme>
-#include <QWebEngineUrlSchemeHandler>
-#include <QImage>
-#include <QWebEngineView>
 #include <QWidget>
 
-#include <memory>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace platform {
 
 namespace {
-
-// Our schemes carry messages, not pages: a navigation the delegate let through
-// still has nothing to load, and a subresource (an image with such a source)
-// gets nothing either.
-class RefusingSchemeHandler final : public QWebEngineUrlSchemeHandler {
-public:
-    void requestStarted(QWebEngineUrlRequestJob* job) override { job->fail(QWebEngineUrlRequestJob::RequestDenied); }
-};
 
 // The schemes the engine loads by itself; they need no registration and
 // cannot be given one.
@@ -50,12 +39,10 @@ struct EngineState {
     // Links to these exist on ordinary pages; without a registration the
     // engine drops them before any delegate could see them.
     QSet<QString> schemes { QStringLiteral("mailto"), QStringLiteral("tel") };
-    bool schemesSent = false;
-    QWebEngineProfile* profile = nullptr; // owned; deleted at release()
-    std::unique_ptr<RefusingSchemeHandler> handler;
+    bool tried = false;
+    webengine::Engine* engine = nullptr; // made once, kept to the end of the process
+    std::string unavailable;
     std::vector<QPointer<QWidget>> views; // owned until the event loop deletes them
-    std::vector<QPointer<WebViewPage>> readyPages; // owned until a web view takes one; made ahead
-    bool refillScheduled = false;
 };
 
 EngineState& state()
@@ -63,19 +50,6 @@ EngineState& state()
     static EngineState s; // the engine is one per process
     return s;
 }
-
-// Pages kept ready: an ad takes two (the hidden page that builds its URL, then
-// the banner's page at its first ad), a click on it one more. A ready page
-// holds a renderer process of its own, about 70 MB resident, nearly all of it
-// shared with the engine's other processes (about 5 MB proportional).
-constexpr size_t kReadyPages = 2;
-// How long after a page is taken its replacement is made: not inside the load
-// that took it, which a renderer starting meanwhile would slow down. The
-// engine's first load, which starts it, takes longer.
-constexpr int kReadyPageDelayMs = 100;
-constexpr int kFirstReadyPageDelayMs = 1000;
-
-void scheduleReadyPage(int delayMs = kReadyPageDelayMs);
 
 bool validSchemeName(const QString& s)
 {
@@ -87,18 +61,63 @@ bool validSchemeName(const QString& s)
     return true;
 }
 
-// The engine reads its scheme table once, when it starts.
-void sendSchemes()
+// Where the module may be: where the environment says, else next to the
+// program (as installed, and in the build tree), else where this build put
+// it (tests and benchmarks run from folders of their own).
+QStringList moduleCandidates()
 {
-    auto& st = state();
-    if (st.schemesSent)
+    if (const char* path = std::getenv("TOLVANE_WEBENGINE_MODULE"); path && *path)
+        return { QString::fromLocal8Bit(path) };
+    QStringList paths { QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TOLVANE_WEBENGINE_MODULE_NAME)) };
+#ifdef TOLVANE_WEBENGINE_MODULE_BUILD_PATH
+    paths << QStringLiteral(TOLVANE_WEBENGINE_MODULE_BUILD_PATH);
+#endif
+    return paths;
+}
+
+// Loading the engine after the application object makes it warn that its
+// start-up was missed; the module makes up for it before the engine starts
+// (see the module), so the warning would only mislead.
+QtMessageHandler previousHandler = nullptr;
+
+void dropLateStartWarning(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("Qt WebEngine seems to be initialized from a plugin")))
         return;
-    st.schemesSent = true;
-    for (const QString& name : st.schemes) {
-        QWebEngineUrlScheme scheme(name.toLatin1());
-        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-        QWebEngineUrlScheme::registerScheme(scheme);
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+webengine::Engine* loadEngine(std::string& why)
+{
+    QStringList failures;
+    for (const QString& path : moduleCandidates()) {
+        if (!QFileInfo::exists(path)) {
+            failures << path + QStringLiteral(": not found");
+            continue;
+        }
+        QLibrary library(path);
+        previousHandler = qInstallMessageHandler(dropLateStartWarning);
+        const bool loaded = library.load();
+        qInstallMessageHandler(previousHandler);
+        if (!loaded) {
+            failures << library.errorString();
+            continue;
+        }
+        auto create = reinterpret_cast<webengine::CreateFunction>(library.resolve(webengine::kEntryPoint));
+        webengine::ModuleContext context;
+        context.schemes = QStringList(state().schemes.begin(), state().schemes.end());
+        context.log = [](const std::string& text) { Console::log(text); };
+        webengine::Engine* engine = create ? create(webengine::kInterfaceVersion, context) : nullptr;
+        if (engine)
+            return engine; // the module stays loaded to the end of the process
+        failures << path + QStringLiteral(": not a web engine module of this build");
+        library.unload();
     }
+    why = qtui::toStdString(failures.join(QStringLiteral("; ")));
+    return nullptr;
 }
 }
 
@@ -110,7 +129,7 @@ void WebEngine::registerScheme(const std::string& text)
     auto& st = state();
     if (st.schemes.contains(name))
         return;
-    if (st.schemesSent) {
+    if (st.tried) {
         Console::log("web view: scheme \"" + text + "\" registered after the web engine started; its navigations will not reach the delegates");
         return;
     }
@@ -123,75 +142,26 @@ bool WebEngine::routesScheme(const QString& scheme)
     return engineSchemes().contains(s) || state().schemes.contains(s);
 }
 
-bool WebEngine::isStarted() { return state().profile != nullptr; }
+bool WebEngine::isStarted() { return state().engine != nullptr; }
 
-QWebEngineProfile* WebEngine::profile()
+webengine::Engine* WebEngine::engine()
 {
     auto& st = state();
-    if (st.profile)
-        return st.profile;
-    sendSchemes();
-    // No storage name: off the record, nothing written to disk.
-    st.profile = new QWebEngineProfile();
-    st.handler = std::make_unique<RefusingSchemeHandler>();
-    for (const QString& name : st.schemes)
-        st.profile->installUrlSchemeHandler(name.toLatin1(), st.handler.get());
-    return st.profile;
+    if (st.tried)
+        return st.engine;
+    st.tried = true;
+    st.engine = loadEngine(st.unavailable);
+    if (!st.engine)
+        Console::log("web view: the web engine could not be loaded (" + st.unavailable + "); web pages cannot be shown");
+    return st.engine;
 }
 
-namespace {
+const std::string& WebEngine::unavailableReason() { return state().unavailable; }
 
-// A page whose renderer is up, made between loads. Running script makes the
-// engine set the page up and start a renderer for its empty document; the
-// empty document leaves no history behind, and the renderer serves whatever
-// site the page goes to first.
-void makeReadyPage()
+QString WebEngine::userAgent()
 {
-    auto& st = state();
-    st.refillScheduled = false;
-    std::erase_if(st.readyPages, [](const QPointer<WebViewPage>& p) { return p.isNull(); });
-    if (!st.profile || st.readyPages.size() >= kReadyPages)
-        return;
-    auto* page = new WebViewPage(st.profile, nullptr, nullptr);
-    st.readyPages.emplace_back(page);
-    page->runJavaScript(QStringLiteral("0"));
-    // A renderer that dies while the page waits would fail its taker's first
-    // load: such a page is dropped and made again.
-    QObject::connect(page, &QWebEnginePage::renderProcessTerminated, page, [page] {
-        auto& st = state();
-        if (std::erase(st.readyPages, page) == 0)
-            return;
-        page->deleteLater();
-        scheduleReadyPage();
-    });
-    scheduleReadyPage();
-}
-
-void scheduleReadyPage(int delayMs)
-{
-    auto& st = state();
-    if (st.refillScheduled || st.readyPages.size() >= kReadyPages)
-        return;
-    st.refillScheduled = true;
-    QTimer::singleShot(delayMs, QCoreApplication::instance(), makeReadyPage);
-}
-
-}
-
-WebViewPage* WebEngine::takePage()
-{
-    const bool starting = !isStarted();
-    QWebEngineProfile* engineProfile = profile();
-    auto& st = state();
-    WebViewPage* page = nullptr;
-    while (!page && !st.readyPages.empty()) {
-        page = st.readyPages.front();
-        st.readyPages.erase(st.readyPages.begin());
-    }
-    if (!page)
-        page = new WebViewPage(engineProfile, nullptr, nullptr);
-    scheduleReadyPage(starting ? kFirstReadyPageDelayMs : kReadyPageDelayMs);
-    return page;
+    webengine::Engine* e = engine();
+    return e ? e->userAgent() : QString();
 }
 
 void WebEngine::adopt(QWidget* engineView)
@@ -206,7 +176,7 @@ namespace {
 // Whether the view shows its page now: a picture other than the one it showed
 // when the page ended its load or came on screen. Until that picture is taken
 // (on the turn after), the view counts as not drawn.
-bool showsPage(QWebEngineView& view)
+bool showsPage(QWidget& view)
 {
     const QVariant before = view.property(WebEngine::kFrameBeforeProperty);
     if (!before.isValid())
@@ -228,7 +198,7 @@ bool WebEngine::waitForFrames(QWidget* root, int timeoutMs)
     const auto pending = [root] {
         bool any = false;
         for (const QPointer<QWidget>& widget : state().views) {
-            auto* view = qobject_cast<QWebEngineView*>(widget.data());
+            QWidget* view = widget.data();
             if (!view || !view->isVisible() || !root->isAncestorOf(view) || !view->property(kFrameMarkProperty).toBool())
                 continue;
             if (showsPage(*view))
@@ -264,16 +234,8 @@ void WebEngine::release()
     for (auto& view : st.views)
         delete view.data();
     st.views.clear();
-    for (auto& page : st.readyPages)
-        delete page.data();
-    st.readyPages.clear();
-    st.refillScheduled = false;
-    if (st.profile) {
-        st.profile->removeAllUrlSchemeHandlers();
-        delete st.profile;
-        st.profile = nullptr;
-    }
-    st.handler.reset();
+    if (st.engine)
+        st.engine->release();
 }
 
 }

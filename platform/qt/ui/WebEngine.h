@@ -1,18 +1,17 @@
 #pragma once
-// The process's one web engine: the off-the-record profile that every web view
-// shares, the schemes whose navigations reach the delegates, the engine views
-// still alive, and a page kept ready for the next web view. Nothing here
-// starts the engine before the first load.
+// The process's one web engine, seen from the program: the schemes whose
+// navigations reach the delegates, the module that holds the engine (loaded
+// at the first load, never before), and the engine views still alive. The
+// engine itself lives in the module; nothing here links it.
+
+#include "WebEngineModule.h"
 
 #include <QString>
 #include <string>
 
-class QWebEngineProfile;
 class QWidget;
 
 namespace platform {
-
-class WebViewPage;
 
 class WebEngine {
 public:
@@ -21,17 +20,13 @@ public:
     // Schemes that navigate without the engine dropping them: its own and ours.
     static bool routesScheme(const QString& scheme);
     static bool isStarted();
-    // Starts the engine on first call. Cookies, cache and storage stay in
-    // memory and are shared only among our web views.
-    static QWebEngineProfile* profile();
-    // A page for a web view's first load, without an owner (it refuses every
-    // navigation until it gets one) and without a parent: the caller's from
-    // then on. Making a page and starting its renderer costs about as much as
-    // loading a small page into it, so a page made ahead, between loads, is
-    // handed out when there is one. That page has never shown anything: no
-    // history, no document of its own, the engine's default settings. Its
-    // replacement is made on a later turn. Starts the engine on first call.
-    static WebViewPage* takePage();
+    // Loads the module and starts the engine on the first call. Null when the
+    // module cannot be loaded; unavailableReason() then says why, and every
+    // later call answers the same without trying again.
+    static webengine::Engine* engine();
+    static const std::string& unavailableReason();
+    // The engine's "User-Agent"; empty when there is no engine.
+    static QString userAgent();
     // Engine views outlive their web views until the event loop deletes them;
     // the ones left are deleted at release(), before the profile they use.
     static void adopt(QWidget* engineView);

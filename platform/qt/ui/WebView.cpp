@@ -3,7 +3,6 @@
 #include "QtConvert.h"
 #include "ViewImpl.h"
 #include "WebEngine.h"
-#include "WebViewPage.h"
 #include "platform/Clock.h"
 #include "platform/Lifetime.h"
 #include "platform/PlatformSession.h"
@@ -16,12 +15,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QTimer>
-#include <QWebEngineHistory>
-#include <QWebEngineHttpRequest>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
+#include <QWidget>
 
 #include <algorithm>
 #include <charconv>
@@ -32,23 +26,26 @@ namespace platform {
 
 namespace {
 
+using EngineNavigation = webengine::Navigation;
+using LoadInfo = webengine::LoadInfo;
+
 // The engine's navigation kinds onto ours. The engine has no "form
 // resubmitted" (a reload of a posted page is a reload); its own loads
 // ("typed") and redirects, server or script, are "other".
 constexpr struct {
-    QWebEnginePage::NavigationType engine;
+    EngineNavigation engine;
     NavigationType ours;
 } kNavigationTypes[] = {
-    { QWebEnginePage::NavigationTypeLinkClicked, NavigationType::LinkClicked },
-    { QWebEnginePage::NavigationTypeTyped, NavigationType::Other },
-    { QWebEnginePage::NavigationTypeFormSubmitted, NavigationType::FormSubmitted },
-    { QWebEnginePage::NavigationTypeBackForward, NavigationType::BackForward },
-    { QWebEnginePage::NavigationTypeReload, NavigationType::Reload },
-    { QWebEnginePage::NavigationTypeOther, NavigationType::Other },
-    { QWebEnginePage::NavigationTypeRedirect, NavigationType::Other },
+    { EngineNavigation::LinkClicked, NavigationType::LinkClicked },
+    { EngineNavigation::Typed, NavigationType::Other },
+    { EngineNavigation::FormSubmitted, NavigationType::FormSubmitted },
+    { EngineNavigation::BackForward, NavigationType::BackForward },
+    { EngineNavigation::Reload, NavigationType::Reload },
+    { EngineNavigation::Other, NavigationType::Other },
+    { EngineNavigation::Redirect, NavigationType::Other },
 };
 
-NavigationType navigationType(QWebEnginePage::NavigationType t)
+NavigationType navigationType(EngineNavigation t)
 {
     for (const auto& entry : kNavigationTypes)
         if (entry.engine == t)
@@ -110,11 +107,11 @@ std::string scriptResultText(const QVariant& v)
 
 // The engine's network error numbers onto the connection's error codes; the
 // engine's own number stays in the underlying error.
-long urlErrorCode(const QWebEngineLoadingInfo& info)
+long urlErrorCode(const LoadInfo& info)
 {
-    if (info.errorDomain() == QWebEngineLoadingInfo::CertificateErrorDomain)
+    if (info.errorDomain == LoadInfo::ErrorDomain::Certificate)
         return URLErrorSecureConnectionFailed;
-    switch (info.errorCode()) {
+    switch (info.errorCode) {
     case -3: // aborted
         return URLErrorCancelled;
     case -7: case -118: // timed out, connection timed out
@@ -136,13 +133,20 @@ long urlErrorCode(const QWebEngineLoadingInfo& info)
     }
 }
 
-Error loadError(const QWebEngineLoadingInfo& info)
+Error loadError(const LoadInfo& info)
 {
-    std::string engineText = qtui::toStdString(info.errorString());
-    auto underlying = std::make_shared<const Error>("QtWebEngine.net", long(info.errorCode()), engineText);
-    std::string message = "The page could not be loaded (" + urlText(info.url()) + ", engine error "
-        + std::to_string(info.errorCode()) + ").";
+    std::string engineText = qtui::toStdString(info.errorString);
+    auto underlying = std::make_shared<const Error>("QtWebEngine.net", long(info.errorCode), engineText);
+    std::string message = "The page could not be loaded (" + urlText(info.url) + ", engine error "
+        + std::to_string(info.errorCode) + ").";
     return Error(kURLErrorDomain, urlErrorCode(info), message, underlying);
+}
+
+// Without the engine no page can be shown; the web view says so as a failed load.
+Error engineUnavailable()
+{
+    return Error(kURLErrorDomain, URLErrorUnknown,
+        "The web engine is not available (" + WebEngine::unavailableReason() + ").");
 }
 
 class WebViewImpl;
@@ -197,7 +201,7 @@ private:
 // a window on a desktop is spared the grabs.
 class FrameWatcher final : public QObject {
 public:
-    explicit FrameWatcher(QWebEngineView* view)
+    explicit FrameWatcher(QWidget* view)
         : view_(view)
     {
         const PlatformSession* session = PlatformSession::current();
@@ -235,28 +239,21 @@ private:
         });
     }
 
-    QPointer<QWebEngineView> view_;
+    QPointer<QWidget> view_;
     bool enabled_ = false;
     bool hasPage_ = false;
 };
 
-class WebViewImpl final : public View::Impl, public WebViewPage::Owner {
+class WebViewImpl final : public View::Impl, public webengine::PageClient {
 public:
     WebViewImpl() : View::Impl(new BaseWidget) { }
     ~WebViewImpl() override
     {
         lifetime.end();
-        if (page)
-            page->detach();
-        if (engineView) {
-            // The engine may be inside one of this page's calls right now (a
-            // delegate that drops its web view from a callback): let the event
-            // loop delete it.
-            connections.reset();
-            engineView->hide();
-            engineView->setParent(nullptr);
-            engineView->deleteLater();
-        }
+        // The engine may be inside one of this page's calls right now (a
+        // delegate that drops its web view from a callback): the page stops
+        // calling us at once, and the event loop deletes its view.
+        engine.reset();
         releaseWidget();
     }
 
@@ -264,41 +261,35 @@ public:
 
     // ---- the engine, made at the first load
 
-    void ensureEngine()
+    // False when there is no engine to load with.
+    bool ensureEngine()
     {
-        if (engineView)
-            return;
-        engineView = new QWebEngineView(widget);
-        page = WebEngine::takePage();
-        page->setParent(engineView);
-        page->attach(this);
-        QWebEngineSettings* s = page->settings();
-        s->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, mediaRequiresUserAction);
-        s->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+        if (engine)
+            return true;
+        webengine::Engine* e = WebEngine::engine();
+        if (!e)
+            return false;
+        engine = e->makePage(widget, this, mediaRequiresUserAction);
         applyBackground();
-        engineView->setPage(page);
+        QWidget* engineView = engine->view();
         engineView->setGeometry(widget->rect());
         engineView->show();
         frames = std::make_unique<FrameWatcher>(engineView);
         gestures = std::make_unique<GestureWatcher>(&lastGesture);
         gestures->watch(engineView);
         WebEngine::adopt(engineView);
-
-        connections = std::make_unique<QObject>();
-        QObject* ctx = connections.get();
-        QObject::connect(page, &QWebEnginePage::loadingChanged, ctx,
-            [this](const QWebEngineLoadingInfo& info) { loadingChanged(info); });
-        QObject::connect(page, &QWebEnginePage::urlChanged, ctx, [this](const QUrl& url) { urlChanged(url); });
-        QObject::connect(page, &QWebEnginePage::contentsSizeChanged, ctx, [this](const QSizeF&) { applyScaling(); });
-        QObject::connect(page, &QWebEnginePage::renderProcessTerminated, ctx,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                if (status != QWebEnginePage::NormalTerminationStatus)
-                    rendererGone();
-            });
+        return true;
     }
+
+    // The page, while it lasts; the session may delete it before the web view.
+    webengine::Page* page() const { return engine && engine->hasPage() ? engine.get() : nullptr; }
+    QWidget* engineView() const { return engine ? engine->view() : nullptr; }
+
+    void contentsSizeChanged() override { applyScaling(); }
 
     void applyBackground()
     {
+        webengine::Page* page = this->page();
         if (!page)
             return;
         QColor c = qtui::toQColor(background);
@@ -315,6 +306,7 @@ public:
 
     void frameChanged() override
     {
+        QWidget* engineView = this->engineView();
         if (!engineView)
             return;
         engineView->setGeometry(widget->rect());
@@ -326,11 +318,12 @@ public:
     // engine allows; never zooms in.
     void applyScaling()
     {
+        webengine::Page* page = this->page();
         if (!page)
             return;
         // The page is laid out in points, like the rest of the window.
         double zoom = 1.0;
-        double width = page->contentsSize().width() / page->zoomFactor();
+        double width = page->contentsWidth() / page->zoomFactor();
         if (scalesPageToFit && width > 0 && frame.width > 0)
             zoom = std::clamp(double(frame.width) / width, 0.25, 1.0);
         zoom = std::clamp(zoom * scale(), 0.25, 5.0);
@@ -353,11 +346,16 @@ public:
                 "The HTML is too long for the web view (" + std::to_string(html.size()) + " bytes)."));
             return;
         }
-        ensureEngine();
+        if (!ensureEngine()) {
+            UrlRequest request;
+            request.url = base.isEmpty() ? "about:blank" : urlText(base);
+            failWithoutEngine(request, engineUnavailable());
+            return;
+        }
         pendingHtmlBase = base;
         pending = Pending::Html;
         ownLoadPending = true;
-        page->setHtml(QString::fromUtf8(data), base);
+        engine->setHtml(QString::fromUtf8(data), base);
     }
 
     void load(const UrlRequest& request)
@@ -367,19 +365,23 @@ public:
             failWithoutEngine(request, Error(kURLErrorDomain, URLErrorBadURL, "Not a URL: \"" + request.url + "\"."));
             return;
         }
-        ensureEngine();
-        QWebEngineHttpRequest engineRequest(url);
+        if (!ensureEngine()) {
+            failWithoutEngine(request, engineUnavailable());
+            return;
+        }
+        QList<QPair<QByteArray, QByteArray>> headers;
+        QString referrer;
         for (const auto& [name, value] : request.headers) {
             QByteArray n = QByteArray::fromStdString(name);
             if (n.compare("Referer", Qt::CaseInsensitive) == 0)
-                page->setReferrerForNextLoad(url, qtui::toQString(value));
+                referrer = qtui::toQString(value);
             else
-                engineRequest.setHeader(n, QByteArray::fromStdString(value));
+                headers.append({ n, QByteArray::fromStdString(value) });
         }
         pendingRequest = request;
         pending = Pending::Request;
         ownLoadPending = true;
-        page->load(engineRequest);
+        engine->load(url, headers, referrer);
     }
 
     // A load the engine cannot make (it would drop it without a word): the
@@ -393,8 +395,8 @@ public:
             if (gone())
                 return;
             ownLoadPending = false;
-            if (!request.header("User-Agent"))
-                request.setHeader("User-Agent", userAgent());
+            if (std::string agent = userAgent(); !request.header("User-Agent") && !agent.empty())
+                request.setHeader("User-Agent", agent);
             if (delegate && !delegate->shouldStartLoadWithRequest(*view(), request, NavigationType::Other))
                 return;
             if (gone() || !delegate)
@@ -405,15 +407,13 @@ public:
         });
     }
 
-    // The engine's own agent. Only loads ask for it, and they start the engine anyway.
-    std::string userAgent() const
-    {
-        return qtui::toStdString(WebEngine::profile()->httpUserAgent());
-    }
+    // The engine's own agent. Only loads ask for it, and they start the
+    // engine anyway; without an engine there is none.
+    std::string userAgent() const { return qtui::toStdString(WebEngine::userAgent()); }
 
     // ---- navigations
 
-    bool acceptNavigation(const QUrl& url, QWebEnginePage::NavigationType engineType, bool isMainFrame) override
+    bool acceptNavigation(const QUrl& url, EngineNavigation engineType, bool isMainFrame) override
     {
         UrlRequest request;
         NavigationType type = navigationType(engineType);
@@ -426,12 +426,12 @@ public:
             current = request;
             return true;
         }
-        if (isMainFrame && engineType == QWebEnginePage::NavigationTypeTyped && pending == Pending::Html
+        if (isMainFrame && engineType == EngineNavigation::Typed && pending == Pending::Html
             && url.scheme() == QLatin1String("data")) {
             // Our own HTML load: the delegate sees the base URL it was given.
             request.url = pendingHtmlBase.isEmpty() ? "about:blank" : urlText(pendingHtmlBase);
             ownLoad = true;
-        } else if (isMainFrame && engineType == QWebEnginePage::NavigationTypeTyped && pending == Pending::Request) {
+        } else if (isMainFrame && engineType == EngineNavigation::Typed && pending == Pending::Request) {
             request = pendingRequest;
             request.url = urlText(url);
             ownLoad = true;
@@ -470,7 +470,7 @@ public:
         return true;
     }
 
-    void newWindowNavigation(const QUrl& url, QWebEnginePage::NavigationType engineType) override
+    void newWindowNavigation(const QUrl& url, EngineNavigation engineType) override
     {
         NavigationType type = navigationType(engineType);
         if (type == NavigationType::LinkClicked && !takeGesture())
@@ -484,7 +484,8 @@ public:
             return;
         // A web view has one page: the new window's page is shown in place.
         approvedUrl = url;
-        page->load(url);
+        if (webengine::Page* page = this->page())
+            page->load(url, {}, {});
     }
 
     bool takeGesture()
@@ -513,11 +514,11 @@ public:
 
     // ---- the engine's account of loads
 
-    void loadingChanged(const QWebEngineLoadingInfo& info)
+    void loadingChanged(const LoadInfo& info) override
     {
-        const QUrl url = info.url();
-        switch (info.status()) {
-        case QWebEngineLoadingInfo::LoadStartedStatus:
+        const QUrl url = info.url;
+        switch (info.status) {
+        case LoadInfo::Status::Started:
             // The engine announces even a navigation it was told not to make,
             // and one to a scheme it drops.
             if (isRefused(url, false) || !WebEngine::routesScheme(url.scheme()))
@@ -529,7 +530,7 @@ public:
             if (delegate)
                 delegate->webViewDidStartLoad(*view());
             return;
-        case QWebEngineLoadingInfo::LoadSucceededStatus:
+        case LoadInfo::Status::Succeeded:
             if (!started)
                 return;
             started = false;
@@ -538,8 +539,8 @@ public:
             if (delegate)
                 delegate->webViewDidFinishLoad(*view());
             return;
-        case QWebEngineLoadingInfo::LoadStoppedStatus:
-        case QWebEngineLoadingInfo::LoadFailedStatus: {
+        case LoadInfo::Status::Stopped:
+        case LoadInfo::Status::Failed: {
             bool ours = std::find(loadUrls.begin(), loadUrls.end(), url) != loadUrls.end();
             // A navigation we refused, or one to a scheme the engine drops,
             // ends the current load too: that is the end of the page's load,
@@ -556,7 +557,7 @@ public:
             if (!ours)
                 return; // an earlier navigation that this load replaced
             started = false;
-            if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+            if (info.errorDomain == LoadInfo::ErrorDomain::HttpStatus) {
                 // The server answered with an error status and its page is
                 // shown: a page like any other, as on the handheld.
                 applyScaling();
@@ -571,7 +572,7 @@ public:
         }
     }
 
-    void urlChanged(const QUrl& url)
+    void urlChanged(const QUrl& url) override
     {
         // A move within the page loads nothing: it ends here.
         historyPending = false;
@@ -587,7 +588,7 @@ public:
         current = request;
     }
 
-    void rendererGone()
+    void rendererGone() override
     {
         started = false;
         ownLoadPending = false;
@@ -602,6 +603,7 @@ public:
     void evaluate(const std::string& script, std::function<void(const std::string&)> done)
     {
         Lifetime::Watch token = lifetime.watch();
+        webengine::Page* page = this->page();
         if (!page) {
             // Nothing is loaded, so nothing can answer; the engine stays asleep.
             if (done)
@@ -626,7 +628,8 @@ public:
             if (done && token)
                 done(clicked);
         };
-        if (!page || !engineView || !engineView->isVisible()) {
+        webengine::Page* page = this->page();
+        if (!page || !engineView() || !engineView()->isVisible()) {
             RunLoop::main().post([answer] { answer(false); });
             return;
         }
@@ -640,7 +643,9 @@ public:
             if (!token)
                 return;
             QVariantList xy = result.toList();
-            if (xy.size() != 2 || !engineView) {
+            webengine::Page* page = this->page();
+            QWidget* engineView = this->engineView();
+            if (xy.size() != 2 || !page || !engineView) {
                 answer(false);
                 return;
             }
@@ -666,13 +671,10 @@ public:
     // ---- state
 
     WebViewDelegate* delegate = nullptr; // non-owning
-    // Made at the first load. The view is a child of widget, the page of the
-    // view; both may go first, when the session ends.
-    QPointer<QWebEngineView> engineView;
-    QPointer<WebViewPage> page;
+    // Made at the first load: the engine's view, a child of widget, and its page.
+    std::unique_ptr<webengine::Page> engine;
     std::unique_ptr<GestureWatcher> gestures;
     std::unique_ptr<FrameWatcher> frames;
-    std::unique_ptr<QObject> connections; // context of our slots on the page: dropping it disconnects them
     // Ends first thing in the destructor; callbacks that outlive the web view
     // check it.
     Lifetime lifetime;
@@ -736,28 +738,28 @@ void WebView::stringByEvaluatingJavaScriptFromString(const std::string& script, 
 void WebView::goBack()
 {
     auto& w = wimpl(*this);
-    if (!w.page || !canGoBack())
+    if (!w.page() || !canGoBack())
         return;
     w.historyPending = true;
-    w.page->triggerAction(QWebEnginePage::Back);
+    w.page()->trigger(webengine::Page::Action::Back);
 }
 
 void WebView::goForward()
 {
     auto& w = wimpl(*this);
-    if (!w.page || !canGoForward())
+    if (!w.page() || !canGoForward())
         return;
     w.historyPending = true;
-    w.page->triggerAction(QWebEnginePage::Forward);
+    w.page()->trigger(webengine::Page::Action::Forward);
 }
 
 void WebView::reload()
 {
     auto& w = wimpl(*this);
-    if (!w.page || !w.current)
+    if (!w.page() || !w.current)
         return;
     w.historyPending = true;
-    w.page->triggerAction(QWebEnginePage::Reload);
+    w.page()->trigger(webengine::Page::Action::Reload);
 }
 
 void WebView::stopLoading()
@@ -766,20 +768,20 @@ void WebView::stopLoading()
     w.pending = WebViewImpl::Pending::None;
     w.ownLoadPending = false;
     w.historyPending = false;
-    if (w.page)
-        w.page->triggerAction(QWebEnginePage::Stop);
+    if (w.page())
+        w.page()->trigger(webengine::Page::Action::Stop);
 }
 
 bool WebView::canGoBack() const
 {
-    WebViewPage* page = wimpl(*this).page;
-    return page && page->history()->canGoBack();
+    webengine::Page* page = wimpl(*this).page();
+    return page && page->canGoBack();
 }
 
 bool WebView::canGoForward() const
 {
-    WebViewPage* page = wimpl(*this).page;
-    return page && page->history()->canGoForward();
+    webengine::Page* page = wimpl(*this).page();
+    return page && page->canGoForward();
 }
 
 bool WebView::isLoading() const
@@ -804,8 +806,8 @@ bool WebView::allowsInlineMediaPlayback() const { return wimpl(*this).inlineMedi
 void WebView::setMediaPlaybackRequiresUserAction(bool on)
 {
     wimpl(*this).mediaRequiresUserAction = on;
-    if (WebViewPage* page = wimpl(*this).page)
-        page->settings()->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, on);
+    if (webengine::Page* page = wimpl(*this).page())
+        page->setPlaybackRequiresUserGesture(on);
 }
 bool WebView::mediaPlaybackRequiresUserAction() const { return wimpl(*this).mediaRequiresUserAction; }
 

@@ -119,6 +119,17 @@ int engineProcesses()
     return n;
 }
 
+// Whether the web engine's library is mapped into this process.
+bool engineLibraryMapped()
+{
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find("libQt6WebEngineCore") != std::string::npos)
+            return true;
+    return false;
+}
+
 // A port on 127.0.0.1 that nothing listens on.
 int closedPort()
 {
@@ -189,6 +200,10 @@ TEST_F(WebViewTest, EngineStartsAtTheFirstLoadAndKeepsNothingOnDisk)
     window.addSubview(other);
     pumpFor(0.5);
     EXPECT_EQ(engineProcesses(), 0) << "making web views must not start the engine";
+    EXPECT_FALSE(engineLibraryMapped()) << "making web views must not even load the engine";
+    view.stringByEvaluatingJavaScriptFromString("1");
+    pumpFor(0.1);
+    EXPECT_FALSE(engineLibraryMapped()) << "script without a page needs no engine";
 
     view.loadHTMLString("<script>document.cookie='seen=1; max-age=86400'; localStorage.setItem('k','v');</script>",
         server->url("/"));
@@ -441,6 +456,36 @@ TEST_F(WebViewTest, FailuresAreReportedOnceWithTheirCause)
     ASSERT_TRUE(loadAndWait());
     EXPECT_EQ(recorder.lastError.code, URLErrorBadURL);
     EXPECT_FALSE(view.isLoading());
+}
+
+// Run as a test of its own with TOLVANE_WEBENGINE_MODULE naming a file that
+// is not there, as on a machine where the module was not installed.
+TEST_F(WebViewTest, WithoutTheEngineModuleEveryLoadFailsCleanly)
+{
+    const char* module = std::getenv("TOLVANE_WEBENGINE_MODULE");
+    if (!module || std::filesystem::exists(module))
+        GTEST_SKIP() << "needs TOLVANE_WEBENGINE_MODULE naming a missing file";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        recorder.events.clear();
+        recorder.asked.clear();
+        if (attempt == 0)
+            view.loadHTMLString("<p>ad</p>", server->url("/ad"));
+        else
+            view.loadRequest(requestFor(server->url("/content/page")));
+        EXPECT_TRUE(view.isLoading());
+        ASSERT_TRUE(loadAndWait(5)) << attempt;
+        ASSERT_EQ(recorder.asked.size(), 1u) << attempt;
+        EXPECT_EQ(recorder.events, (std::vector<std::string> { "start", "fail" })) << attempt;
+        EXPECT_EQ(recorder.lastError.domain, kURLErrorDomain);
+        EXPECT_NE(recorder.lastError.message.find(module), std::string::npos) << recorder.lastError.message;
+        EXPECT_FALSE(view.isLoading());
+    }
+    EXPECT_EQ(recorder.asked.at(0).request.url, server->url("/content/page"));
+    EXPECT_EQ(evaluate(view, "1 + 1"), "");
+    EXPECT_FALSE(view.canGoBack());
+    view.reload();
+    EXPECT_FALSE(view.isLoading());
+    EXPECT_FALSE(engineLibraryMapped());
 }
 
 TEST_F(WebViewTest, DelegateMayDestroyTheWebViewInAnyCallback)

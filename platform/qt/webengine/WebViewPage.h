@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
+#include <functional>
 #include <memory>
+#include <string>
 
 class QWebEngineUrlRequestInterceptor;
 
@@ -26,7 +28,8 @@ public:
         ~Owner() = default;
     };
 
-    WebViewPage(QWebEngineProfile* profile, Owner* owner, QObject* parent);
+    using Log = std::function<void(const std::string&)>;
+    WebViewPage(QWebEngineProfile* profile, Owner* owner, Log log, QObject* parent);
     ~WebViewPage() override;
 
     // A page made ahead gets its owner when a web view takes it.
@@ -49,6 +52,7 @@ private:
     WebViewPage(QWebEngineProfile* profile, WebViewPage* opener);
 
     Owner* owner_ = nullptr; // non-owning
+    Log log_;
     QPointer<WebViewPage> opener_;
     std::unique_ptr<QWebEngineUrlRequestInterceptor> interceptor_;
 };

@@ -1,8 +1,5 @@
 #include "WebViewPage.h"
 
-#include "QtConvert.h"
-#include "platform/Console.h"
-
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -56,8 +53,8 @@ private:
 };
 }
 
-WebViewPage::WebViewPage(QWebEngineProfile* profile, Owner* owner, QObject* parent)
-    : QWebEnginePage(profile, parent), owner_(owner)
+WebViewPage::WebViewPage(QWebEngineProfile* profile, Owner* owner, Log log, QObject* parent)
+    : QWebEnginePage(profile, parent), owner_(owner), log_(std::move(log))
 {
     // Ad pages ask for nothing that a banner could grant.
     connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl& origin, Feature feature) {
@@ -67,7 +64,7 @@ WebViewPage::WebViewPage(QWebEngineProfile* profile, Owner* owner, QObject* pare
 }
 
 WebViewPage::WebViewPage(QWebEngineProfile* profile, WebViewPage* opener)
-    : WebViewPage(profile, nullptr, opener)
+    : WebViewPage(profile, nullptr, opener->log_, opener)
 {
     opener_ = opener;
 }
@@ -116,18 +113,18 @@ QWebEnginePage* WebViewPage::createWindow(WebWindowType)
 void WebViewPage::javaScriptAlert(const QUrl&, const QString& message)
 {
     // A modal dialog from an ad would stop the whole application.
-    Console::log("web page alert: " + qtui::toStdString(message.left(200)));
+    log_("web page alert: " + message.left(200).toStdString());
 }
 
 bool WebViewPage::javaScriptConfirm(const QUrl&, const QString& message)
 {
-    Console::log("web page confirm (answered no): " + qtui::toStdString(message.left(200)));
+    log_("web page confirm (answered no): " + message.left(200).toStdString());
     return false;
 }
 
 bool WebViewPage::javaScriptPrompt(const QUrl&, const QString& message, const QString&, QString*)
 {
-    Console::log("web page prompt (answered nothing): " + qtui::toStdString(message.left(200)));
+    log_("web page prompt (answered nothing): " + message.left(200).toStdString());
     return false;
 }
 
