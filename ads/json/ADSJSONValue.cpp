@@ -105,6 +105,10 @@ void ADSJSONValue::fillValue(platform::Value& out) const
         out = platform::Value(string());
         return;
     case kArray: {
+        if (count() == 0) {
+            out = platform::Value(platform::Array());
+            return;
+        }
         platform::Array& array = out.mutableArray();
         array.resize(size());
         platform::Value* element = array.data();
@@ -113,6 +117,10 @@ void ADSJSONValue::fillValue(platform::Value& out) const
         return;
     }
     case kObject: {
+        if (count() == 0) {
+            out = platform::Value(platform::Dictionary());
+            return;
+        }
         // Keys are unique already: the reader kept one member per key.
         platform::Dictionary& dict = out.mutableDictionary();
         dict.reserve(size());

@@ -80,8 +80,16 @@ int64_t Decimal::toInt64() const
     return decimalToInt64(text);
 }
 
-Value::Value(platform::Array a) : v_(std::make_shared<platform::Array>(std::move(a))) { }
-Value::Value(platform::Dictionary d) : v_(std::make_shared<platform::Dictionary>(std::move(d))) { }
+// An empty array or dictionary has no storage of its own until it is first
+// changed: documents hold thousands of them, and each would be a block.
+Value::Value(platform::Array a)
+    : v_(a.empty() ? std::shared_ptr<platform::Array>() : std::make_shared<platform::Array>(std::move(a)))
+{
+}
+Value::Value(platform::Dictionary d)
+    : v_(d.empty() ? std::shared_ptr<platform::Dictionary>() : std::make_shared<platform::Dictionary>(std::move(d)))
+{
+}
 
 bool Value::asBool() const
 {
@@ -169,13 +177,13 @@ const std::string* Value::stringIf() const
 const platform::Array* Value::arrayIf() const
 {
     auto* p = std::get_if<std::shared_ptr<platform::Array>>(&v_);
-    return p ? p->get() : nullptr;
+    return p ? (*p ? p->get() : &kEmptyArray) : nullptr;
 }
 
 const platform::Dictionary* Value::dictionaryIf() const
 {
     auto* p = std::get_if<std::shared_ptr<platform::Dictionary>>(&v_);
-    return p ? p->get() : nullptr;
+    return p ? (*p ? p->get() : &kEmptyDictionary) : nullptr;
 }
 
 namespace {
@@ -187,7 +195,9 @@ T& detach(Variant& v)
         v = std::make_shared<T>();
         return *std::get<std::shared_ptr<T>>(v);
     }
-    if (p->use_count() > 1)
+    if (!*p)
+        *p = std::make_shared<T>();
+    else if (p->use_count() > 1)
         *p = std::make_shared<T>(**p);
     return **p;
 }

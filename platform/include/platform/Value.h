@@ -121,7 +121,8 @@ public:
     platform::Dictionary& mutableDictionary();
 
     // Identity of the shared string storage: two values made from separate
-    // string sets differ even when their text is equal.
+    // string sets differ even when their text is equal. An empty array or
+    // dictionary has no storage until it is changed, and answers nullptr.
     const void* identity() const;
 
     bool operator==(const Value& other) const;
