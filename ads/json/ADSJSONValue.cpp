@@ -125,7 +125,7 @@ void ADSJSONValue::fillValue(platform::Value& out) const
         platform::Dictionary& dict = out.mutableDictionary();
         dict.reserve(size());
         for (const ADSJSONMember& member : members())
-            member.value().fillValue(dict.appendUnchecked(std::string(member.key()), platform::Value(), member.keyHash()));
+            member.value().fillValue(dict.appendNullUnchecked(member.key(), member.keyHash()));
         return;
     }
     }

@@ -2,6 +2,7 @@
 #include "platform/Value.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace platform {
 
@@ -121,20 +122,36 @@ void Dictionary::set(std::string key, Value value)
     appendUnchecked(std::move(key), std::move(value));
 }
 
-Value& Dictionary::appendUnchecked(std::string key, Value value, uint32_t keyHash)
+Value& Dictionary::appendUnchecked(std::string key, Value value)
 {
+    // A small dictionary has no index, and no use for the hash.
+    const uint32_t hash = index_.empty() ? 0 : hashKey(key);
     Value& added = entries_.emplace_back(std::move(key), std::move(value)).second;
+    indexLast(hash);
+    return added;
+}
+
+Value& Dictionary::appendNullUnchecked(std::string_view key, uint32_t keyHash)
+{
+    Value& added = entries_.emplace_back(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple()).second;
+    indexLast(keyHash);
+    return added;
+}
+
+// Indexes the entry just appended; keyHash is only read when there is an
+// index already.
+void Dictionary::indexLast(uint32_t keyHash)
+{
     const size_t size = entries_.size();
     if (index_.empty()) {
         if (size >= kIndexThreshold)
             rebuildIndex();
-        return added;
+        return;
     }
     // Keep the table at most half full so probes stay short.
     if (size * 2 > index_.size())
         resizeIndex(size);
     indexInsert(uint32_t(size - 1), keyHash);
-    return added;
 }
 
 bool Dictionary::remove(std::string_view key)

@@ -246,13 +246,11 @@ public:
     // Appends without looking for an existing key: only for callers that know
     // the key is new (a reader that has checked, a copy).
     // Answers the value in place, good until the dictionary next changes.
-    Value& appendUnchecked(std::string key, Value value)
-    {
-        const uint32_t hash = hashKey(key);
-        return appendUnchecked(std::move(key), std::move(value), hash);
-    }
-    // The same with the key's hashKey() worked out already.
-    Value& appendUnchecked(std::string key, Value value, uint32_t keyHash);
+    Value& appendUnchecked(std::string key, Value value);
+    // A null value under `key`, known to be new, to be filled in place: for
+    // readers, which have the key's hashKey() at hand and need no copy of it
+    // on the way.
+    Value& appendNullUnchecked(std::string_view key, uint32_t keyHash);
     // Room for n entries; one that will be large gets its index at once, so
     // that filling it never builds the index over again.
     void reserve(size_t n);
@@ -312,6 +310,7 @@ private:
     std::vector<Slot> index_;
     long findIndex(std::string_view key) const;
     void indexInsert(uint32_t position, uint32_t hash);
+    void indexLast(uint32_t keyHash);
     void resizeIndex(size_t entries);
     void rebuildIndex();
 };
