@@ -94,6 +94,12 @@ private:
     {
     }
     Kind kind() const { return Kind(b_ >> 56); }
+    size_t inlineNumberLength() const { return size_t(b_ >> 48) & 0xFF; }
+    // An inline number's text into `out`, which has room for
+    // kInlineNumberLength characters; those past its length are left over.
+    void spellInlineNumber(char* out) const;
+    // This value's content into `out`, a null value.
+    void fillValue(platform::Value& out) const;
     uint32_t count() const { return uint32_t(b_); }
     template<typename T> const T* pointer() const { return reinterpret_cast<const T*>(uintptr_t(a_)); }
 

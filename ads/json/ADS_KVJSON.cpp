@@ -831,7 +831,7 @@ bool ADS_KVJSON::appendValue(const Value& value, std::string& out, Error* error)
     case Value::Type::Decimal: {
         // Written digit for digit: the text is the exact value, and any
         // normalising would change what a later read gives back.
-        const std::string& text = value.decimalIf()->text;
+        const std::string_view text = value.decimalText();
         if (!isJsonNumber(text))
             break;
         out.append(text);

@@ -2,14 +2,12 @@
 #include "platform/Value.h"
 
 #include <algorithm>
-#include <functional>
+#include <tuple>
 
 namespace platform {
 
 namespace {
 const Value kNullValue;
-
-inline size_t hashKey(std::string_view key) { return std::hash<std::string_view> {}(key); }
 }
 
 Dictionary::Dictionary(std::initializer_list<Entry> entries)
@@ -27,36 +25,74 @@ long Dictionary::findIndex(std::string_view key) const
                 return long(i);
         return -1;
     }
+    const uint32_t hash = hashKey(key);
     const size_t mask = index_.size() - 1;
-    for (size_t slot = hashKey(key) & mask;; slot = (slot + 1) & mask) {
-        uint32_t v = index_[slot];
-        if (v == 0)
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const Slot s = index_[slot];
+        if (s.position == 0)
             return -1;
-        if (entries_[v - 1].first == key)
-            return long(v - 1);
+        if (s.hash == hash && entries_[s.position - 1].first == key)
+            return long(s.position - 1);
     }
 }
 
-void Dictionary::indexInsert(size_t position)
+void Dictionary::indexInsert(uint32_t position, uint32_t hash)
 {
     const size_t mask = index_.size() - 1;
-    size_t slot = hashKey(entries_[position].first) & mask;
-    while (index_[slot] != 0)
+    size_t slot = hash & mask;
+    while (index_[slot].position != 0)
         slot = (slot + 1) & mask;
-    index_[slot] = uint32_t(position + 1);
+    index_[slot] = Slot { position + 1, hash };
 }
 
+namespace {
+size_t indexCapacity(size_t entries)
+{
+    size_t capacity = 32;
+    while (capacity < entries * 2)
+        capacity *= 2;
+    return capacity;
+}
+}
+
+// A larger table, filled from the present one: the hashes kept in it spare
+// hashing the keys again.
+void Dictionary::resizeIndex(size_t entries)
+{
+    const size_t capacity = indexCapacity(entries);
+    if (capacity <= index_.size())
+        return;
+    std::vector<Slot> old(capacity, Slot { 0, 0 });
+    old.swap(index_);
+    for (const Slot& s : old) {
+        if (s.position != 0)
+            indexInsert(s.position - 1, s.hash);
+    }
+}
+
+// Every entry is in the table from the moment the table exists.
 void Dictionary::rebuildIndex()
 {
     index_.clear();
     if (entries_.size() < kIndexThreshold)
         return;
-    size_t capacity = 32;
-    while (capacity < entries_.size() * 2)
-        capacity *= 2;
-    index_.assign(capacity, 0);
+    index_.assign(indexCapacity(entries_.size()), Slot { 0, 0 });
     for (size_t i = 0; i < entries_.size(); ++i)
-        indexInsert(i);
+        indexInsert(uint32_t(i), hashKey(entries_[i].first));
+}
+
+void Dictionary::reserve(size_t n)
+{
+    entries_.reserve(n);
+    if (n < kIndexThreshold)
+        return;
+    if (index_.empty()) {
+        index_.assign(indexCapacity(n), Slot { 0, 0 });
+        for (size_t i = 0; i < entries_.size(); ++i)
+            indexInsert(uint32_t(i), hashKey(entries_[i].first));
+    } else {
+        resizeIndex(n);
+    }
 }
 
 const Value* Dictionary::find(std::string_view key) const
@@ -86,16 +122,36 @@ void Dictionary::set(std::string key, Value value)
     appendUnchecked(std::move(key), std::move(value));
 }
 
-void Dictionary::appendUnchecked(std::string key, Value value)
+Value& Dictionary::appendUnchecked(std::string key, Value value)
 {
-    entries_.emplace_back(std::move(key), std::move(value));
-    if (entries_.size() < kIndexThreshold)
+    // A small dictionary has no index, and no use for the hash.
+    const uint32_t hash = index_.empty() ? 0 : hashKey(key);
+    Value& added = entries_.emplace_back(std::move(key), std::move(value)).second;
+    indexLast(hash);
+    return added;
+}
+
+Value& Dictionary::appendNullUnchecked(std::string_view key, uint32_t keyHash)
+{
+    Value& added = entries_.emplace_back(std::piecewise_construct, std::forward_as_tuple(key), std::forward_as_tuple()).second;
+    indexLast(keyHash);
+    return added;
+}
+
+// Indexes the entry just appended; keyHash is only read when there is an
+// index already.
+void Dictionary::indexLast(uint32_t keyHash)
+{
+    const size_t size = entries_.size();
+    if (index_.empty()) {
+        if (size >= kIndexThreshold)
+            rebuildIndex();
         return;
+    }
     // Keep the table at most half full so probes stay short.
-    if (index_.empty() || entries_.size() * 2 > index_.size())
-        rebuildIndex();
-    else
-        indexInsert(entries_.size() - 1);
+    if (size * 2 > index_.size())
+        resizeIndex(size);
+    indexInsert(uint32_t(size - 1), keyHash);
 }
 
 bool Dictionary::remove(std::string_view key)
@@ -104,8 +160,20 @@ bool Dictionary::remove(std::string_view key)
     if (i < 0)
         return false;
     entries_.erase(entries_.begin() + i);
-    if (!index_.empty())
-        rebuildIndex();
+    if (index_.empty())
+        return true;
+    if (entries_.size() < kIndexThreshold) {
+        index_.clear();
+        return true;
+    }
+    // The entries after the removed one move up by one.
+    const uint32_t removed = uint32_t(i) + 1;
+    std::vector<Slot> old(index_.size(), Slot { 0, 0 });
+    old.swap(index_);
+    for (const Slot& s : old) {
+        if (s.position != 0 && s.position != removed)
+            indexInsert(s.position > removed ? s.position - 2 : s.position - 1, s.hash);
+    }
     return true;
 }
 

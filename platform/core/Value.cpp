@@ -36,11 +36,8 @@ std::string shortestText(double d)
     return std::string(buf, res.ptr);
 }
 
-}
-
-double Decimal::toDouble() const
+double decimalToDouble(std::string_view s)
 {
-    std::string_view s = text;
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
         s.remove_prefix(1);
     if (!s.empty() && s.front() == '+')
@@ -64,15 +61,35 @@ double Decimal::toDouble() const
 // Without an exponent the integer digits are read exactly, so that numbers
 // beyond a double's 53 bits keep every digit; with one, the value itself is
 // truncated ("1.5e3" gives 1500, not 1).
-int64_t Decimal::toInt64() const
+int64_t decimalToInt64(std::string_view s)
 {
-    if (text.find_first_of("eE") != std::string::npos)
-        return clampToInt64(toDouble());
-    return leadingInteger(text).value_or(0);
+    if (s.find_first_of("eE") != std::string_view::npos)
+        return clampToInt64(decimalToDouble(s));
+    return leadingInteger(s).value_or(0);
 }
 
-Value::Value(platform::Array a) : v_(std::make_shared<platform::Array>(std::move(a))) { }
-Value::Value(platform::Dictionary d) : v_(std::make_shared<platform::Dictionary>(std::move(d))) { }
+}
+
+double Decimal::toDouble() const
+{
+    return decimalToDouble(text);
+}
+
+int64_t Decimal::toInt64() const
+{
+    return decimalToInt64(text);
+}
+
+// An empty array or dictionary has no storage of its own until it is first
+// changed: documents hold thousands of them, and each would be a block.
+Value::Value(platform::Array a)
+    : v_(a.empty() ? std::shared_ptr<platform::Array>() : std::make_shared<platform::Array>(std::move(a)))
+{
+}
+Value::Value(platform::Dictionary d)
+    : v_(d.empty() ? std::shared_ptr<platform::Dictionary>() : std::make_shared<platform::Dictionary>(std::move(d)))
+{
+}
 
 bool Value::asBool() const
 {
@@ -80,7 +97,7 @@ bool Value::asBool() const
     case Type::Bool: return std::get<bool>(v_);
     case Type::Integer: return std::get<int64_t>(v_) != 0;
     case Type::Real: return std::get<double>(v_) != 0;
-    case Type::Decimal: return std::get<platform::Decimal>(v_).toDouble() != 0;
+    case Type::Decimal: return decimalToDouble(decimalText()) != 0;
     default: return false;
     }
 }
@@ -91,7 +108,7 @@ int64_t Value::asInt64() const
     case Type::Bool: return std::get<bool>(v_) ? 1 : 0;
     case Type::Integer: return std::get<int64_t>(v_);
     case Type::Real: return clampToInt64(std::get<double>(v_));
-    case Type::Decimal: return std::get<platform::Decimal>(v_).toInt64();
+    case Type::Decimal: return decimalToInt64(decimalText());
     default: return 0;
     }
 }
@@ -102,7 +119,7 @@ double Value::asDouble() const
     case Type::Bool: return std::get<bool>(v_) ? 1 : 0;
     case Type::Integer: return double(std::get<int64_t>(v_));
     case Type::Real: return std::get<double>(v_);
-    case Type::Decimal: return std::get<platform::Decimal>(v_).toDouble();
+    case Type::Decimal: return decimalToDouble(decimalText());
     default: return 0;
     }
 }
@@ -117,7 +134,7 @@ const std::string& Value::asString() const
 platform::Decimal Value::asDecimal() const
 {
     switch (type()) {
-    case Type::Decimal: return std::get<platform::Decimal>(v_);
+    case Type::Decimal: return { std::string(decimalText()) };
     case Type::Bool: return { std::get<bool>(v_) ? "1" : "0" };
     case Type::Integer: return { std::to_string(std::get<int64_t>(v_)) };
     case Type::Real: return { shortestText(std::get<double>(v_)) };
@@ -160,13 +177,13 @@ const std::string* Value::stringIf() const
 const platform::Array* Value::arrayIf() const
 {
     auto* p = std::get_if<std::shared_ptr<platform::Array>>(&v_);
-    return p ? p->get() : nullptr;
+    return p ? (*p ? p->get() : &kEmptyArray) : nullptr;
 }
 
 const platform::Dictionary* Value::dictionaryIf() const
 {
     auto* p = std::get_if<std::shared_ptr<platform::Dictionary>>(&v_);
-    return p ? p->get() : nullptr;
+    return p ? (*p ? p->get() : &kEmptyDictionary) : nullptr;
 }
 
 namespace {
@@ -178,7 +195,9 @@ T& detach(Variant& v)
         v = std::make_shared<T>();
         return *std::get<std::shared_ptr<T>>(v);
     }
-    if (p->use_count() > 1)
+    if (!*p)
+        *p = std::make_shared<T>();
+    else if (p->use_count() > 1)
         *p = std::make_shared<T>(**p);
     return **p;
 }
@@ -222,7 +241,7 @@ bool Value::operator==(const Value& o) const
     case Type::Bool: return std::get<bool>(v_) == std::get<bool>(o.v_);
     case Type::Integer: return std::get<int64_t>(v_) == std::get<int64_t>(o.v_);
     case Type::Real: return std::get<double>(v_) == std::get<double>(o.v_);
-    case Type::Decimal: return std::get<platform::Decimal>(v_) == std::get<platform::Decimal>(o.v_);
+    case Type::Decimal: return decimalText() == o.decimalText();
     case Type::String: return asString() == o.asString();
     case Type::Date: return asDate() == o.asDate();
     case Type::Data: return asData() == o.asData();
@@ -239,7 +258,7 @@ std::string Value::debugDescription() const
     case Type::Bool: return std::get<bool>(v_) ? "true" : "false";
     case Type::Integer: return std::to_string(std::get<int64_t>(v_));
     case Type::Real: return shortestText(std::get<double>(v_));
-    case Type::Decimal: return "decimal(" + std::get<platform::Decimal>(v_).text + ")";
+    case Type::Decimal: return "decimal(" + std::string(decimalText()) + ")";
     case Type::String: return "\"" + asString() + "\"";
     case Type::Date: return "date(" + shortestText(asDate().secondsSince1970) + ")";
     case Type::Data: return "data(" + std::to_string(asData().size()) + " bytes)";

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 using namespace platform;
 
@@ -51,6 +53,83 @@ TEST(Value, DecimalKeepsItsDigits)
     EXPECT_EQ(Decimal { "abc" }.toInt64(), 0);
     EXPECT_TRUE(std::isinf(Decimal { "1e999" }.toDouble()));
     EXPECT_EQ(Value(Decimal { "3.25" }).asDouble(), 3.25);
+}
+
+// Short texts live in the value and long ones on the heap: every way of
+// making, copying and moving one must keep the text, whichever side of the
+// limit either value is on.
+TEST(Value, DecimalTextsAcrossTheInlineLimit)
+{
+    const size_t limit = Value::kInlineDecimalLength;
+    std::vector<std::string> texts;
+    for (size_t n : { size_t(0), size_t(1), limit - 1, limit, limit + 1, size_t(200) }) {
+        std::string t(n, '-');
+        for (size_t i = 1; i < n; ++i)
+            t[i] = char('0' + (i * 7 + n) % 10);
+        texts.push_back(t);
+    }
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.size());
+        Value a(Decimal { text });
+        Value b = Value::decimal(text);
+        Value c;
+        std::copy(text.begin(), text.end(), c.assignDecimal(text.size()));
+        EXPECT_EQ(a.decimalText(), text);
+        EXPECT_EQ(a, b);
+        EXPECT_EQ(a, c);
+        EXPECT_EQ(c.asDecimal().text, text);
+        Value copy = c;
+        c = Value(1);
+        EXPECT_EQ(copy.decimalText(), text);
+        for (const std::string& other : texts) {
+            Value target = Value::decimal(other);
+            target = copy;
+            EXPECT_EQ(target.decimalText(), text);
+            Value moved = Value::decimal(other);
+            Value source = copy;
+            moved = std::move(source);
+            EXPECT_EQ(moved.decimalText(), text);
+            EXPECT_EQ(moved == Value::decimal(other), text == other);
+        }
+        Value self = copy;
+        self = *&self;
+        EXPECT_EQ(self.decimalText(), text);
+    }
+    std::string longExponent(44, '0');
+    longExponent.replace(0, 4, "12.5").back() = '2';
+    longExponent[4] = 'e';
+    EXPECT_DOUBLE_EQ(Value::decimal(longExponent).asDouble(), 1250.0);
+}
+
+// An empty container made without storage behaves as any other: of its type,
+// equal to one emptied by hand, and given storage of its own when changed.
+TEST(Value, EmptyContainersWithoutStorage)
+{
+    Value array(Array {});
+    Value dict(Dictionary {});
+    ASSERT_TRUE(array.isArray());
+    ASSERT_TRUE(dict.isDictionary());
+    ASSERT_NE(array.arrayIf(), nullptr);
+    ASSERT_NE(dict.dictionaryIf(), nullptr);
+    EXPECT_TRUE(array.asArray().empty());
+    EXPECT_TRUE(dict.asDictionary().empty());
+    EXPECT_EQ(dict.asDictionary().find("k"), nullptr);
+
+    Value emptied(Array { Value(1) });
+    emptied.mutableArray().clear();
+    EXPECT_EQ(array, emptied);
+    EXPECT_NE(array, Value(Array { Value(1) }));
+    EXPECT_NE(array, dict);
+
+    Value copy = array;
+    copy.mutableArray().push_back(Value("x"));
+    Value dictCopy = dict;
+    dictCopy.mutableDictionary().set("k", Value(true));
+    EXPECT_TRUE(array.asArray().empty());
+    EXPECT_TRUE(dict.asDictionary().empty());
+    EXPECT_EQ(copy.asArray().at(0).asString(), "x");
+    EXPECT_TRUE(dictCopy.asDictionary().get("k").asBool());
+    EXPECT_NE(copy, array);
 }
 
 TEST(Value, MutationCopiesSharedStorage)
@@ -140,6 +219,26 @@ TEST(Value, LargeDictionaryLookupsStayCorrectThroughGrowthAndRemoval)
     EXPECT_EQ(d.find("key10"), nullptr);
     ASSERT_NE(d.find("key11"), nullptr);
     EXPECT_EQ(d.find("key11")->asInt64(), 11);
+    // One reserved for many keys indexes them from the first; removals that
+    // take it below the indexed size and appends that grow it keep it right.
+    Dictionary r;
+    r.reserve(40);
+    for (int i = 0; i < 100; ++i)
+        r.appendUnchecked("res" + std::to_string(i), Value(i));
+    for (int i = 0; i < 95; ++i) {
+        ASSERT_TRUE(r.remove("res" + std::to_string(i * 37 % 100))) << i;
+        ASSERT_NE(r.find("res" + std::to_string((i + 1) * 37 % 100)), nullptr) << i;
+    }
+    for (int i = 0; i < 100; ++i) {
+        const Value* v = r.find("res" + std::to_string(i));
+        bool kept = true;
+        for (int j = 0; j < 95; ++j)
+            kept = kept && j * 37 % 100 != i;
+        ASSERT_EQ(v != nullptr, kept) << i;
+        if (v) {
+            EXPECT_EQ(v->asInt64(), i);
+        }
+    }
     // A copy answers lookups on its own.
     Dictionary copy = d;
     d.clear();

@@ -134,9 +134,13 @@ TEST(ADSJSONDocument, NumberTextsKeepEveryCharacter)
     array += "]";
     const ADSJSONDocument doc = readDocument(array);
     ASSERT_EQ(doc.root().items().size(), numbers.size());
+    // The platform values are spelled by their own path, straight into the value.
+    const platform::Value values = doc.root().toValue();
+    ASSERT_EQ(values.asArray().size(), numbers.size());
     size_t inlineLengths = 0, longer = 0;
     for (size_t i = 0; i < numbers.size(); ++i) {
         EXPECT_EQ(doc.root().items()[i].numberText(), numbers[i]);
+        EXPECT_EQ(values.asArray()[i].decimalText(), numbers[i]);
         (numbers[i].size() <= ADSJSONValue::kInlineNumberLength ? inlineLengths : longer)++;
         // Alone, the number is also the end of the text.
         const ADSJSONDocument alone = readDocument(numbers[i]);
