@@ -107,7 +107,7 @@ std::string TolvaneViewController::accessibilityLabelForComponent(platform::Pick
 
 void TolvaneViewController::announceChanges()
 {
-    const GameSnapshot now = snapshotGame(arHp.size());
+    const GameSnapshot now = snapshotGame();
     if (picker && spokenTotals_.size() == now.totals.size()) {
         for (size_t p = 0; p < now.totals.size(); ++p)
             if (now.totals[p] != spokenTotals_[p] && p < ar_nameField.size())
