@@ -3,7 +3,7 @@
 #include "platform/ui/Accessibility.h"
 #include <algorithm>
 
-GameSnapshot TolvaneViewController::snapshotGame() const
+GameSnapshot TolvaneViewController::snapshotGame(size_t logTailFrom) const
 {
     GameSnapshot s;
     s.poison = isPoison;
@@ -12,16 +12,19 @@ GameSnapshot TolvaneViewController::snapshotGame() const
         s.totals.push_back(getHP(int(p)));
     if (isPoison)
         s.poisonCounts = { getPoisonCnt(0), getPoisonCnt(1) };
-    s.logTimes = arTime;
-    s.logTimeTexts = arTimeString;
-    s.logNames = arName;
-    s.logValues = arHp;
+    const size_t length = arHp.size();
+    s.logLength = length;
+    s.logTailStart = std::min(logTailFrom, length ? length - 1 : 0);
+    s.logTail.reserve(length - s.logTailStart);
+    for (size_t k = s.logTailStart; k < length; ++k)
+        s.logTail.push_back({ arTime[k], arTimeString[k], arName[k], arHp[k] });
     return s;
 }
 
 bool TolvaneViewController::restoreGame(const GameSnapshot& s)
 {
-    if (!picker || s.poison != isPoison)
+    // A tail that begins past the log's end belongs to another game.
+    if (!picker || s.poison != isPoison || s.logTailStart > arHp.size())
         return false;
     for (size_t p = 0; p < s.totals.size() && p < ar_pickerData.size(); ++p) {
         const int component = conventPoisonPlayerCol(int(p));
@@ -36,10 +39,16 @@ bool TolvaneViewController::restoreGame(const GameSnapshot& s)
     for (size_t i = 0; i < s.poisonCounts.size() && i < 2; ++i)
         if (s.poisonCounts[i] >= 0 && s.poisonCounts[i] <= 10)
             picker->selectRow(10 - s.poisonCounts[i], int(i) + 1, false);
-    arTime = s.logTimes;
-    arTimeString = s.logTimeTexts;
-    arName = s.logNames;
-    arHp = s.logValues;
+    arTime.resize(s.logTailStart);
+    arTimeString.resize(s.logTailStart);
+    arName.resize(s.logTailStart);
+    arHp.resize(s.logTailStart);
+    for (const LogEntry& entry : s.logTail) {
+        arTime.push_back(entry.time);
+        arTimeString.push_back(entry.timeText);
+        arName.push_back(entry.name);
+        arHp.push_back(entry.value);
+    }
     if (!frontViewVisible)
         RefreshLog();
     return true;
@@ -67,7 +76,7 @@ void TolvaneViewController::gameDidChange(GameChange change)
 {
     switch (change) {
     case GameChange::Play:
-        undoHistory_.record(snapshotGame());
+        undoHistory_.record(snapshotGame(undoHistory_.firstChangedLogEntry()));
         break;
     case GameChange::Name:
     case GameChange::Undo:

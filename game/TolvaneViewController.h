@@ -17,6 +17,7 @@
 #include "platform/ui/PickerView.h"
 #include "platform/ui/ViewController.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -180,9 +181,12 @@ public:
     bool redo();
     bool canUndo() const { return undoHistory_.canUndo(); }
     bool canRedo() const { return undoHistory_.canRedo(); }
-    GameSnapshot snapshotGame() const;
-    // Puts the totals, poison counts and log of a snapshot back, without
-    // logging; a snapshot of the other poison mode is refused.
+    // The totals, poison counts and the log's length, with the log's entries
+    // from `logTailFrom` on (always its last one).
+    GameSnapshot snapshotGame(size_t logTailFrom = SIZE_MAX) const;
+    // Puts the totals, poison counts and log tail of a snapshot back, without
+    // logging; a snapshot of the other poison mode, or whose tail starts past
+    // the log's end, is refused.
     bool restoreGame(const GameSnapshot& snapshot);
 
     // ---- Dice ----
