@@ -7,7 +7,7 @@
 #include "Statistics/ADSStatistics.h"
 #include "Utility/ADSParameterNames.h"
 #include "Utility/ADSPrivateUtilities.h"
-#include "ads/network/LocalServerTest.h"
+#include "ads/support/FullScreenFixture.h"
 #include "ads/network/RecordedRequests.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
@@ -19,22 +19,8 @@
 
 namespace {
 
-class ADSBrowserControllerTest : public LocalServerTest {
+class ADSBrowserControllerTest : public FullScreenFixture {
 protected:
-    void SetUp() override
-    {
-        LocalServerTest::SetUp();
-        window.setRootViewController(&root);
-        window.makeKeyAndVisible();
-        freshStatistics();
-    }
-    // No counters or timings from earlier tests, in memory or stored.
-    static void freshStatistics()
-    {
-        ADSStatistics::releaseSharedStatistics();
-        platform::UserDefaults::standard().removeObject("ads_stats_shared");
-        platform::UserDefaults::standard().removeObject("ads_timing_shared");
-    }
     void TearDown() override
     {
         platform::Application::shared().setStatusBarOrientation(1);
@@ -67,9 +53,6 @@ protected:
             [where](const std::string& r) { *where = r; });
         return pumpUntil([&] { return where->has_value(); }) && **where == server->url(path) + " complete" && !web.isLoading();
     }
-
-    platform::Window window;
-    platform::ViewController root;
 };
 
 TEST_F(ADSBrowserControllerTest, TheToolbarFollowsThePageAndOnlyTheUsersMovesCount)

@@ -10,7 +10,7 @@
 #include "WebApp/ADSWebAppViewController.h"
 #include "WebApp/ADSWebAppViewControllerPrivate.h"
 #include "WebApp/ADSWebAppWebViewDelegate.h"
-#include "ads/network/LocalServerTest.h"
+#include "ads/support/FullScreenFixture.h"
 #include "ads/network/RecordedRequests.h"
 #include "platform/ui/Controls.h"
 #include "platform/UserDefaults.h"
@@ -30,22 +30,8 @@ function ADS_ReceiveMessage(name, info) {
 }
 </script></head><body>app</body></html>)";
 
-class ADSWebAppViewControllerTest : public LocalServerTest {
+class ADSWebAppViewControllerTest : public FullScreenFixture {
 protected:
-    void SetUp() override
-    {
-        LocalServerTest::SetUp();
-        window.setRootViewController(&root);
-        window.makeKeyAndVisible();
-        freshStatistics();
-    }
-    // No counters or timings from earlier tests, in memory or stored.
-    static void freshStatistics()
-    {
-        ADSStatistics::releaseSharedStatistics();
-        platform::UserDefaults::standard().removeObject("ads_stats_shared");
-        platform::UserDefaults::standard().removeObject("ads_timing_shared");
-    }
     platform::Url page() const
     {
         return *platform::Url::fromString(server->url("/content/app?ct=html&body=" + ADSNetworkUtilities::encodeURL(kPage)));
@@ -63,9 +49,6 @@ protected:
         ADSTiming* t = ADSStatistics::sharedStatistics().timingNamed(name);
         return t && t->isActive();
     }
-
-    platform::Window window;
-    platform::ViewController root;
 };
 
 TEST_F(ADSWebAppViewControllerTest, OnShowComesOnceWhenThePageHasLoadedAndAppearedWhicheverIsLast)
