@@ -73,17 +73,15 @@ eq(stats["hits"].get("banner"), 3, "three ads served")
 eq(stats["tracking"].get("impression"), {"pro": 1, "dice": 1, "mail": 1}, "one impression each")
 PY
 # A click on the ad pings its click tracking; an ad the server rejects fails
-# with the library's own console line, which the dump reports. The click waits
-# half a second of real time after the ad has loaded: the engine takes input
-# only once the page's first frame is on screen. The waits before the last
-# dumps give the pings, which go out on their own, time to land even on a
-# loaded machine.
+# with the library's own console line, which the dump reports. The click
+# comes right after the ad's load, before its first frame: clickad waits for
+# it. The waits before the last dumps give the pings, which go out on their
+# own, time to land even on a loaded machine.
 adserver "/__reset" > /dev/null
 adserver "/__mode?refresh=20&pin=pro" > /dev/null
 run_script click "$WORK/home2" <<'SCRIPT'
 launch
 waitfor banner 6 30
-wait 0.5
 clickad
 wait 2
 dump

@@ -4,8 +4,8 @@
 # composer (mail). Each takes the screen over the game with the status bar
 # hidden and the banner's refresh suspended, and gives it back with the refresh
 # starting a full interval again. Items that are not there cannot be tapped.
-# Each click waits half a second of real time after the ad has loaded: the
-# engine takes input only once the page's first frame is on screen.
+# Each click comes right after the ad's load; clickad waits for the page's
+# first frame, before which the engine drops input.
 source "$(dirname "$0")/common.bash"
 source "$(dirname "$0")/adserver.bash"
 start_adserver
@@ -17,7 +17,6 @@ run_script browser "$WORK/home1" <<'SCRIPT'
 launch
 waitfor banner 6 30
 advance 20
-wait 0.5
 clickad
 waitfor fullscreen browser 30
 dump
@@ -61,7 +60,6 @@ adserver "/__mode?refresh=30&pin=pro" > /dev/null
 run_script webapp "$WORK/home2" <<'SCRIPT'
 launch
 waitfor banner 6 30
-wait 0.5
 clickad
 waitfor fullscreen webapp 30
 wait 0.3
@@ -91,7 +89,6 @@ adserver "/__mode?refresh=30&pin=mail" > /dev/null
 run_script mail "$WORK/home3" <<'SCRIPT'
 launch
 waitfor banner 6 30
-wait 0.5
 clickad
 waitfor fullscreen composer 10
 dump
@@ -116,12 +113,11 @@ for case in "tap back|the browser's back item is not shown enabled" \
     run_script refused "$WORK/home4" <<SCRIPT
 launch
 waitfor banner 6 30
-wait 0.5
 clickad
 waitfor fullscreen browser 30
 $command
 SCRIPT
     [ "$RC" -eq 2 ] || { cat "$WORK/refused.err" >&2; fail "$command: expected a script error, got $RC"; }
-    grep -qF "line 6: $reason" "$WORK/refused.err" || { cat "$WORK/refused.err" >&2; fail "$command: wrong reason"; }
+    grep -qF "line 5: $reason" "$WORK/refused.err" || { cat "$WORK/refused.err" >&2; fail "$command: wrong reason"; }
 done
 echo "fullscreen: ok"

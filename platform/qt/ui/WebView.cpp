@@ -57,6 +57,8 @@ NavigationType navigationType(EngineNavigation t)
 // a link click. Only one that follows the user's click or key within this
 // long is one.
 constexpr double kGestureSeconds = 1.0;
+// How long a click waits for a loaded page to be drawn before it goes anyway.
+constexpr int kFirstFrameMs = 2000;
 
 // The engine turns an HTML string into a data: URL and loads nothing past this
 // length (its URL limit), without telling why.
@@ -630,6 +632,13 @@ public:
         };
         webengine::Page* page = this->page();
         if (!page || !engineView() || !engineView()->isVisible()) {
+            RunLoop::main().post([answer] { answer(false); });
+            return;
+        }
+        // The engine drops input that comes before the page's first frame is
+        // on screen, without a trace: a click made too early would be lost.
+        WebEngine::waitForFrames(widget, kFirstFrameMs);
+        if (!token || !this->page() || !engineView()) {
             RunLoop::main().post([answer] { answer(false); });
             return;
         }
