@@ -172,6 +172,8 @@ void registerAll()
         ->UseManualTime()->Iterations(starts)->Unit(benchmark::kMillisecond);
     BenchComparison::add("start/bare_qt/launch", [](auto& s) { start(s, { BARE_QT_APP }); })
         ->UseManualTime()->Iterations(starts)->Unit(benchmark::kMillisecond);
+    BenchComparison::add("start/bare_qt_first_frame/launch", [](auto& s) { start(s, { BARE_QT_APP, "--first-frame" }); })
+        ->UseManualTime()->Iterations(starts)->Unit(benchmark::kMillisecond);
 
     const size_t many = smoke ? 20 : 5000;
     const int taps = smoke ? 1 : 200;
