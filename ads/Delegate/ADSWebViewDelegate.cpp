@@ -68,6 +68,10 @@ bool ADSWebViewDelegate::shouldStartLoadWithRequest(platform::WebView& webView, 
     if (std::optional<std::string> agent = request.header("User-Agent"))
         ADSNetworkUtilities::setUserAgentString(*agent);
     opener_->setViewController(viewController_);
+    // Whatever this navigation opens full screen was opened by this page:
+    // "evalInOpener" from the new page is evaluated here. Without it no page
+    // would ever have an opener to ask.
+    opener_->setOpeningWebView(&webView);
 
     std::optional<platform::Url> url = platform::Url::fromString(request.url);
     if (!url)

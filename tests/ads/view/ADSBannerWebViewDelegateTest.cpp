@@ -26,8 +26,6 @@ TEST_F(ADSBannerWebViewDelegateTest, AClickOnTheShownAdPingsClickTrackersAndLeav
         ASSERT_TRUE(waitUntilSettled());
         ASSERT_EQ(object().state(), ADSObjectPrivate::AdShown);
         const std::string shown = banner->webView().request() ? banner->webView().request()->url : "";
-        // The engine takes input once the page's first frame is on screen.
-        pumpFor(0.5);
         platform::Console::takeLines();
 
         std::optional<bool> clicked;
@@ -51,6 +49,7 @@ TEST_F(ADSBannerWebViewDelegateTest, AClickOnTheShownAdPingsClickTrackersAndLeav
         ASSERT_TRUE(pumpUntil([&] { return page->request().has_value(); }));
         EXPECT_EQ(page->request()->url, server->url(ad == "pro" ? "/landing/webapp?ad=pro" : "/landing/browser?ad=dice"));
         EXPECT_EQ(opened->supportedOrientations(), object().supportedOrientations());
+        EXPECT_EQ(opened->openingWebView(), &banner->webView()) << "the landing page's evalInOpener asks the ad";
         opened->relinquishScreen();
         platform::RunLoop::main().runPending();
         EXPECT_EQ(root.modalViewController(), nullptr);
