@@ -129,6 +129,7 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
 
 ADSObjectPrivate::~ADSObjectPrivate()
 {
+    downloadDeadline_.reset();
     flushScriptExpiry();
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::RunLoop::main().cancelPerforms(this);
@@ -179,6 +180,7 @@ void ADSObjectPrivate::detachView()
     detached_ = true;
     cancelPendingActions();
     buildAdTimeout_.reset();
+    downloadDeadline_.reset();
     adView_ = nullptr;
     delegateManager_->setAdView(nullptr);
     if (webView_)
@@ -291,10 +293,13 @@ void ADSObjectPrivate::ensureSupportFiles()
     scriptExpiryUnflushed_ = true;
     changeState(FetchingScript);
     buildAdJS_->validate();
+    if (buildAdJS_ && buildAdJS_->isDownloading())
+        startDownloadDeadline();
 }
 
 void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 {
+    downloadDeadline_.reset();
     if (&file == buildAdJS_.get()) {
         flushScriptExpiry();
         buildAdUrl();
@@ -306,6 +311,7 @@ void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 
 void ADSObjectPrivate::downloadDidFail(ADSCachedFile& file, const std::optional<platform::Error>&)
 {
+    downloadDeadline_.reset();
     if (&file == buildAdJS_.get()) {
         flushScriptExpiry();
         failedToDownloadJavaScript();
@@ -493,9 +499,35 @@ void ADSObjectPrivate::setAdHTML(std::unique_ptr<ADSCachedFile> file)
         pendingTrackingURLs_->clear();
     if (pendingClickURLs_)
         pendingClickURLs_->clear();
+    downloadDeadline_.reset();
     // Last: a download that cannot start reports its failure from here.
     if (adHTML_)
         adHTML_->validate();
+    if (adHTML_ && adHTML_->isDownloading())
+        startDownloadDeadline();
+}
+
+void ADSObjectPrivate::startDownloadDeadline()
+{
+    downloadDeadline_ = platform::Timer::singleShot(kDownloadTimeout, [this](platform::Timer&) { downloadTimedOut(); });
+}
+
+void ADSObjectPrivate::downloadTimedOut()
+{
+    if (state_ == FetchingScript && buildAdJS_ && buildAdJS_->isDownloading()) {
+        buildAdJS_->cancel();
+        platform::Console::log("<Ads> The core script's download took longer than 30 seconds");
+        flushScriptExpiry();
+        // A copy from an earlier day still builds the ad.
+        failedToDownloadJavaScript();
+    } else if (state_ == DownloadingAd && adHTML_ && adHTML_->isDownloading()) {
+        adHTML_->cancel();
+        platform::Console::log("<Ads> The ad's download took longer than 30 seconds");
+        changeState(Failed);
+        reportError(ADSRequestError::Timeout);
+        // The ad is lost, the refresh schedule is not.
+        addReloadInformationFromHeaders();
+    }
 }
 
 void ADSObjectPrivate::appendURLsFromHeader(std::optional<std::vector<platform::Url>>& array, std::string_view value,

@@ -114,6 +114,11 @@ public:
 
     // How long the core script may take to answer before the load fails.
     static constexpr double kBuildAdTimeout = 30;
+    // How long the core script's or an ad's download may take in all. The
+    // connection's stall timer restarts with every byte, so a server that
+    // trickles its answer would otherwise hold the banner in one state for
+    // good, refusing every later load.
+    static constexpr double kDownloadTimeout = 30;
 
 private:
     ADSObjectPrivate() = default;
@@ -130,6 +135,8 @@ private:
     void invalidRequest(const platform::Dictionary& message);
     void unableToServe(const platform::Dictionary& message);
     void buildAdTimedOut();
+    void startDownloadDeadline();
+    void downloadTimedOut();
     void loadHTMLFromURL(const platform::Url& url);
     void setAdHTML(std::unique_ptr<ADSCachedFile> file);
     void processHTTPHeaders(const ADSCachedFile& file);
@@ -173,6 +180,7 @@ private:
     int32_t supportedOrientations_ = 1;
 
     std::unique_ptr<platform::Timer> buildAdTimeout_;
+    std::unique_ptr<platform::Timer> downloadDeadline_;
     std::function<void(int32_t)> stateObserver_;
     bool detached_ = false;
     // The script's expiry date is in the settings store, not yet on disk.

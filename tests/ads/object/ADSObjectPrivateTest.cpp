@@ -109,15 +109,22 @@ TEST_F(ADSObjectPrivateTest, EveryFailureEndsInItsStateWithItsCode)
         EXPECT_TRUE(banner->webView().isHidden()) << "no ad was ever shown";
     }
 
-    // An ad that stalls fails when the download's time is up: a network error.
+    // An ad whose download has not ended after 30 seconds fails, silent or
+    // trickling alike: every byte of a trickle would restart the stall timer.
     mode("fail=slow&slow=30");
     delegate.errors.clear();
+    platform::Console::takeLines();
     load();
     ASSERT_TRUE(waitForState(S::DownloadingAd));
     pumpFor(0.3);
-    advance(61);
+    advance(29);
+    pumpFor(0.1);
+    EXPECT_EQ(object().state(), S::DownloadingAd);
+    advance(1.5);
     ASSERT_TRUE(waitUntilSettled());
-    EXPECT_EQ(delegate.errors, (std::vector<long> { 2 }));
+    EXPECT_EQ(object().state(), S::Failed);
+    EXPECT_EQ(delegate.errors, (std::vector<long> { 5 }));
+    EXPECT_EQ(platform::Console::takeLines(), (std::vector<std::string> { "<Ads> The ad's download took longer than 30 seconds" }));
 
     // No core script to be had and no older copy: state 2.
     mode("fail=core");
