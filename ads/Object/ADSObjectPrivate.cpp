@@ -434,6 +434,9 @@ void ADSObjectPrivate::buildAdTimedOut()
     platform::Console::log("<Ads> The core script gave no ad URL within 30 seconds");
     changeState(Failed);
     reportError(ADSRequestError::Timeout);
+    // The refresh that started this build has fired, and the application
+    // asks for an ad once: without a new one the banner would stay empty.
+    activateReloadTimer();
 }
 
 void ADSObjectPrivate::loadAdURL(const platform::Dictionary& message)

@@ -287,9 +287,14 @@ TEST_F(ADSObjectPrivateTest, ARefreshDueWhileLoadingDoesNothingAndASilentScriptT
     EXPECT_FALSE(object().hasBuildAdWebView());
     EXPECT_EQ(platform::Console::takeLines(), (std::vector<std::string> { "<Ads> The core script gave no ad URL within 30 seconds" }));
 
-    // The next relinquish event schedules again, with the last interval.
-    platform::NotificationCenter::defaultCenter().post(ADSViewControllerDidRelinquishFullScreen, &root);
+    // One silent build does not end the refreshes: the next load comes after
+    // the last interval.
     EXPECT_TRUE(object().isReloadScheduled());
+    cacheCoreScript(platform::FileSystem::readFile(TOLVANE_SOURCE_DIR "/resources/ads/sdk-core-v40.js").value_or(""));
+    advance(30.5);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(object().state(), S::AdShown);
+    EXPECT_EQ(hits("banner"), 2);
 }
 
 TEST_F(ADSObjectPrivateTest, ImpressionsArePingedOncePerShownAdAndTrackersAreCleanedUp)
