@@ -157,6 +157,10 @@ void ADSViewController::relinquishScreen()
     // button or page.
     if (selfReference_)
         platform::RunLoop::main().post([keep = std::move(selfReference_)] { });
+    // Content stacked on this one goes with it and lets go of itself too:
+    // dismissed from below, it would keep itself, and its page, for good.
+    if (auto* above = dynamic_cast<ADSViewController*>(modalViewController()))
+        above->relinquishScreen();
 
     platform::ViewController* parent = parentViewController();
     if (isFirstADSViewController()) {

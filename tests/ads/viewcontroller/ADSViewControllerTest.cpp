@@ -10,6 +10,7 @@
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -123,6 +124,27 @@ TEST_F(ADSViewControllerTest, ContentComesAndGoesInOrderAndTheControllerKeepsIts
     EXPECT_TRUE(first.expired());
     EXPECT_EQ(log.back(), "didDismissScreen") << "heard when the controller is gone";
     EXPECT_EQ(log.size(), 3u);
+
+    // Closing the lower of two stacked controllers takes the upper one with
+    // it: left behind, it would keep itself, and its page, for good.
+    log.clear();
+    std::weak_ptr<ADSViewController> lower, upper;
+    {
+        auto a = make();
+        lower = a;
+        a->presentFromViewController(&root);
+        auto b = make();
+        upper = b;
+        b->presentFromViewController(a.get());
+    }
+    lower.lock()->relinquishScreen();
+    platform::RunLoop::main().runPending();
+    EXPECT_TRUE(upper.expired());
+    EXPECT_TRUE(lower.expired());
+    EXPECT_EQ(root.modalViewController(), nullptr);
+    EXPECT_FALSE(app.isStatusBarHidden());
+    EXPECT_EQ(std::count(log.begin(), log.end(), "willDismissScreen"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "didDismissScreen"), 1);
 }
 
 TEST_F(ADSViewControllerTest, TheStatusBarIsGivenBackAsItWasFoundAndNothingComesWithoutAController)
