@@ -1,5 +1,6 @@
 #include "WebViewPage.h"
 
+#include <QTimer>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineUrlRequestInfo>
 #include <QWebEngineUrlRequestInterceptor>
@@ -107,7 +108,19 @@ QWebEnginePage* WebViewPage::createWindow(WebWindowType)
 {
     if (!owner_)
         return nullptr;
-    return new WebViewPage(profile(), this);
+    windows_.removeIf([](const QPointer<WebViewPage>& window) { return window.isNull(); });
+    if (windows_.size() >= kMaxWaitingWindows) {
+        if (!refusedWindowLogged_)
+            log_("a page asked for more new windows than it may have at once; refused");
+        refusedWindowLogged_ = true;
+        return nullptr;
+    }
+    auto* window = new WebViewPage(profile(), this);
+    windows_.append(window);
+    // A window given no address soon never shows anything, and would run
+    // whatever the opener writes into it for as long as the opener lives.
+    QTimer::singleShot(kWindowWaitMs, window, [window] { window->deleteLater(); });
+    return window;
 }
 
 void WebViewPage::javaScriptAlert(const QUrl&, const QString& message)

@@ -4,6 +4,7 @@
 // dialogs, file pickers and permission prompts off the screen. It does not
 // follow loads; its owner does.
 
+#include <QList>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEnginePage>
@@ -51,9 +52,16 @@ private:
     // A page made for a new window only forwards its first real navigation.
     WebViewPage(QWebEngineProfile* profile, WebViewPage* opener);
 
+    // New windows waiting for their address: at most this many at once, each
+    // for at most this long.
+    static constexpr int kMaxWaitingWindows = 4;
+    static constexpr int kWindowWaitMs = 3000;
+
     Owner* owner_ = nullptr; // non-owning
     Log log_;
     QPointer<WebViewPage> opener_;
+    QList<QPointer<WebViewPage>> windows_;
+    bool refusedWindowLogged_ = false;
     std::unique_ptr<QWebEngineUrlRequestInterceptor> interceptor_;
 };
 

@@ -613,6 +613,21 @@ TEST_F(WebViewTest, SimulatedClickIsTheUsersOwnAndNewWindowsOpenInPlace)
     EXPECT_EQ(clicked, false);
 }
 
+TEST_F(WebViewTest, WindowsAPageOpensAreFewAndShortLived)
+{
+    view.loadHTMLString("<p>opener</p>", server->url("/"));
+    ASSERT_TRUE(loadAndWait());
+    const std::string stillOpen = "String(ws.filter(function (w) { return w && !w.closed; }).length)";
+    evaluate(view, "window.ws = []; for (var i = 0; i < 10; i++) ws.push(window.open('')); 'opened'");
+    EXPECT_TRUE(evaluatesTo(view, stillOpen, "4", 2)) << "the windows past four close at once";
+    // Given no address, the others close too, and whatever the opener wrote
+    // into them stops with them.
+    EXPECT_TRUE(evaluatesTo(view, stillOpen, "0", 10));
+    evaluate(view, "ws = [window.open('')]; 'opened'");
+    pumpFor(0.5);
+    EXPECT_EQ(evaluate(view, stillOpen), "1") << "room again for a new one";
+}
+
 TEST_F(WebViewTest, ScalesPageToFitZoomsAWidePageOut)
 {
     view.setScalesPageToFit(true);
