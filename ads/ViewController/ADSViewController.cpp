@@ -163,7 +163,10 @@ void ADSViewController::relinquishScreen()
         above->relinquishScreen();
 
     platform::ViewController* parent = parentViewController();
-    if (isFirstADSViewController()) {
+    // Whoever heard this controller come hears it go: one presented from the
+    // application while another ad was up sits on that ad, yet told the
+    // application it was coming.
+    if (firstLevel_) {
         vars().interactingWithParent_ = true;
         delegateManager()->willDismissScreen();
         restoreStatusBar();

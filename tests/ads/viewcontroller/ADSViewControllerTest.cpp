@@ -145,6 +145,28 @@ TEST_F(ADSViewControllerTest, ContentComesAndGoesInOrderAndTheControllerKeepsIts
     EXPECT_FALSE(app.isStatusBarHidden());
     EXPECT_EQ(std::count(log.begin(), log.end(), "willDismissScreen"), 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), "didDismissScreen"), 1);
+
+    // A second ad presented from the application while the first is up goes
+    // on top of it; the application hears each one come and go, in pairs.
+    log.clear();
+    {
+        auto a = make();
+        lower = a;
+        a->presentFromViewController(&root);
+        auto b = make();
+        upper = b;
+        b->presentFromViewController(&root);
+    }
+    upper.lock()->relinquishScreen();
+    platform::RunLoop::main().runPending();
+    EXPECT_TRUE(app.isStatusBarHidden()) << "the first one still covers it";
+    lower.lock()->relinquishScreen();
+    platform::RunLoop::main().runPending();
+    EXPECT_TRUE(upper.expired());
+    EXPECT_TRUE(lower.expired());
+    EXPECT_FALSE(app.isStatusBarHidden());
+    for (const char* heard : { "willPresentScreen", "willDismissScreen", "didDismissScreen" })
+        EXPECT_EQ(std::count(log.begin(), log.end(), heard), 2) << heard;
 }
 
 TEST_F(ADSViewControllerTest, TheStatusBarIsGivenBackAsItWasFoundAndNothingComesWithoutAController)
