@@ -110,7 +110,10 @@ int Shell::main(int argc, char** argv)
     }
 
     bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
-    if (!options->assignments.empty()) {
+    // A script without --home runs in a temporary home, and its --set goes
+    // there (see runAutomation), never into the player's own settings.
+    const bool temporaryHome = options->script && !options->home;
+    if (!options->assignments.empty() && !temporaryHome) {
         int rc;
         {
             Session session(Session::Kind::Headless, options->home.value_or(""), argc > 0 ? argv[0] : nullptr);
@@ -236,6 +239,10 @@ int Shell::runAutomation(const CommandLineOptions& options)
     int rc;
     {
         Session session(Session::Kind::Automation, home);
+        if (temporary && !options.assignments.empty()) {
+            if (int applied = applyAssignments(options.assignments, std::cerr); applied != 0)
+                return applied;
+        }
         platform::Console::setKeepingLines(true);
         platform::Console::setEcho(false);
         Automation automation(std::cout, std::cerr);

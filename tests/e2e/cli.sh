@@ -91,6 +91,20 @@ grep -q '^line 2: rotate' "$WORK/badarg.err" || fail "bad argument message"
 
 expect_rc 1 "missing script file" "$TOLVANE" --script "$WORK/no-such-script.txt"
 
+# A script without --home runs in a temporary home: its --set and settings
+# reach the script, and the player's own settings file is never written.
+PLAYER="$WORK/player"
+set +e
+env -u TOLVANE_HOME XDG_DATA_HOME="$PLAYER" HOME="$PLAYER" "$TOLVANE" --set numPlayers=3 --script "$WORK/read.txt" > "$WORK/tmphome.out" 2> "$WORK/tmphome.err"
+RC=$?
+set -e
+expect_ok tmphome
+check tmphome <<'PY'
+eq(len(dumps[0]["players"]), 3, "the script sees its --set")
+PY
+[ -z "$(find "$PLAYER" -name '*.plist' 2>/dev/null)" ] || fail "a script without --home wrote the player's settings"
+expect_rc 2 "bad --set with a temporary home" env -u TOLVANE_HOME XDG_DATA_HOME="$PLAYER" HOME="$PLAYER" "$TOLVANE" --set numPlayers=99 --script "$WORK/read.txt"
+
 # A home that is a file cannot hold a saved game: refused before anything runs.
 printf 'x' > "$WORK/plainfile"
 expect_rc 1 "home is a file" "$TOLVANE" --home "$WORK/plainfile" --script "$WORK/read.txt"
