@@ -68,8 +68,12 @@ void TolvaneViewController::loadView()
 
     nameField0 = makeNameField("nameField0", f.nameField0, "Kim");
     nameField1 = makeNameField("nameField1", f.nameField1, "Lee");
-    nameField0->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
-    nameField1->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+    // Leaving a name field without the return key keeps the name as well,
+    // and the game is saved with it like after any other change.
+    for (platform::TextField* field : { nameField0.get(), nameField1.get() }) {
+        field->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+        field->onEditingDidEnd = field->onDidEndOnExit;
+    }
 
     picker = std::make_unique<platform::PickerView>(f.picker);
     picker->setObjectName("picker");

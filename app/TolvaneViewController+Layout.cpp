@@ -219,6 +219,7 @@ void TolvaneViewController::buildLayoutForManyPlayers()
         field->setReturnKeyType(nameField0->returnKeyType());
         field->setAdjustsFontSizeToFitWidth(true);
         field->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
+        field->onEditingDidEnd = field->onDidEndOnExit;
         field->setText(i < 4 ? kDefaultNames[i] : "");
         field->setAccessibilityLabel("Player " + std::to_string(p + 1) + " name");
         field->setTransformRotation(kQuarterTurn);

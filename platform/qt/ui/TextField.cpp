@@ -76,8 +76,16 @@ protected:
     void focusOutEvent(QFocusEvent* e) override
     {
         QLineEdit::focusOutEvent(e);
-        if (state && state->editing && state->owner && e->reason() != Qt::PopupFocusReason)
-            state->owner->resignFirstResponder();
+        if (!state || !state->editing || !state->owner || e->reason() == Qt::PopupFocusReason)
+            return;
+        TextField* owner = state->owner;
+        owner->resignFirstResponder();
+        // What was typed stands without the return key too. The action may
+        // destroy the field and this editor: nothing is touched after it.
+        if (owner->onEditingDidEnd) {
+            auto action = owner->onEditingDidEnd;
+            action(*owner);
+        }
     }
 };
 
@@ -297,7 +305,7 @@ bool TextField::resignFirstResponder()
 
 bool TextField::isFirstResponder() const { return state_->editing; }
 
-void TextField::simulateUserEdit(const std::string& text)
+void TextField::simulateUserEdit(const std::string& text, EditEnd end)
 {
     if (!isEnabled() || !becomeFirstResponder())
         return;
@@ -312,6 +320,11 @@ void TextField::simulateUserEdit(const std::string& text)
         QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed.mid(i, n));
         QApplication::sendEvent(e, &key);
         i += n - 1;
+    }
+    if (end == EditEnd::FocusLoss) {
+        QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(e, &leave); // may destroy this field through the action
+        return;
     }
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     QApplication::sendEvent(e, &press); // may destroy this field through the action

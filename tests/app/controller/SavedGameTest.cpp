@@ -427,4 +427,12 @@ TEST_F(SavedGameTest, TheGameOnDiskIsNeverMoreThanTwoSecondsBehind)
     EXPECT_EQ(writes, written);
     // Taps close together share a write.
     EXPECT_LE(written, 6);
+
+    // A name left with Tab rather than Return is a change like any other.
+    c().nameField0->simulateUserEdit("Orrin", platform::TextField::EditEnd::FocusLoss);
+    EXPECT_FALSE(c().nameField0->isFirstResponder());
+    advance(TolvaneViewController::kAutosaveDelay);
+    auto root = platform::PropertyList::readFile(savedGamePath());
+    ASSERT_TRUE(root && root->isArray());
+    EXPECT_EQ(root->asArray()[1].asString(), "Orrin");
 }

@@ -119,8 +119,12 @@ public:
 
     // Editing ended with the return key ("did end on exit").
     std::function<void(TextField&)> onDidEndOnExit;
-    // The user replaces the text and presses return.
-    void simulateUserEdit(const std::string& text);
+    // Editing ended because the user left the field (Tab, a click elsewhere,
+    // another window) rather than by the return key.
+    std::function<void(TextField&)> onEditingDidEnd;
+    // The user replaces the text and presses return, or leaves the field.
+    enum class EditEnd { Return, FocusLoss };
+    void simulateUserEdit(const std::string& text, EditEnd end = EditEnd::Return);
 
     struct State;
 private:
