@@ -194,11 +194,13 @@ int Automation::execute(const ScriptCommand& command)
         for (const auto& [key, value] : command.settings)
             store.setObject(key, value);
         // As the settings application does: written through at once.
-        store.synchronize();
+        if (!store.synchronize())
+            return fail(command, "cannot write the settings to " + store.filePath(), kFailure);
         break;
     case K::Unset:
         store.removeObject(command.word);
-        store.synchronize();
+        if (!store.synchronize())
+            return fail(command, "cannot write the settings to " + store.filePath(), kFailure);
         break;
     case K::Launch:
         if (launched_)

@@ -1,6 +1,7 @@
 #include "SettingsViewController.h"
 
 #include "SettingsKeys.h"
+#include "platform/FileSystem.h"
 
 #include <cstdlib>
 
@@ -145,9 +146,38 @@ platform::Switch* SettingsViewController::switchForKey(const std::string& key) c
 
 void SettingsViewController::switchChanged(platform::Switch& control)
 {
-    const SettingsKeys::Key* key = SettingsKeys::find(control.objectName());
-    if (key)
-        SettingsKeys::apply(store_, *key, platform::Value(control.isOn()));
+    apply(control.objectName().c_str(), platform::Value(control.isOn()));
+}
+
+void SettingsViewController::apply(const char* name, const platform::Value& value)
+{
+    const SettingsKeys::Key* key = SettingsKeys::find(name);
+    if (!key)
+        return;
+    // The store keeps a change it could not write and tries again with the
+    // next one; until then the player is told, not left believing it saved.
+    const bool written = SettingsKeys::apply(store_, *key, value);
+    if (written) {
+        if (writeNotice)
+            writeNotice->setHidden(true);
+        return;
+    }
+    if (!writeNotice) {
+        writeNotice = std::make_unique<platform::Label>(platform::Rect { 0, 0, 320, 24 });
+        writeNotice->setObjectName("settingsWriteNotice");
+        writeNotice->setBackgroundColor(platform::Color { 0.75f, 0.1f, 0.1f, 0.92f });
+        writeNotice->setTextColor(platform::Color::white());
+        writeNotice->setFont(platform::Font::systemFont(11));
+        writeNotice->setTextAlignment(platform::TextAlignment::Center);
+        writeNotice->setNumberOfLines(2);
+        writeNotice->setAdjustsFontSizeToFitWidth(true);
+        writeNotice->setUserInteractionEnabled(false);
+        view().addSubview(*writeNotice);
+    }
+    writeNotice->setText("The settings could not be saved in "
+        + platform::FileSystem::deletingLastPathComponent(store_.filePath()));
+    writeNotice->setHidden(false);
+    view().bringSubviewToFront(*writeNotice);
 }
 
 int SettingsViewController::numberOfComponentsInPickerView(platform::PickerView&) { return 2; }
@@ -170,8 +200,7 @@ void SettingsViewController::didSelectRow(platform::PickerView&, int row, int co
     const auto& choices = component == 0 ? playerChoices() : faceChoices();
     if (row < 0 || row >= int(choices.size()))
         return;
-    const SettingsKeys::Key* key = SettingsKeys::find(component == 0 ? "numPlayers" : "diceFaceType");
-    SettingsKeys::apply(store_, *key, platform::Value(choices[row]));
+    apply(component == 0 ? "numPlayers" : "diceFaceType", platform::Value(choices[row]));
 }
 
 }

@@ -59,8 +59,13 @@ public:
     void refresh();
     platform::Switch* switchForKey(const std::string& key) const;
 
+    // Across the top while the last change could not be written; it goes
+    // with the next write that succeeds.
+    std::unique_ptr<platform::Label> writeNotice;
+
 private:
     void switchChanged(platform::Switch& control);
+    void apply(const char* key, const platform::Value& value);
 
     platform::UserDefaults& store_;
 };

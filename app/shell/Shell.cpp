@@ -200,6 +200,12 @@ int Shell::runSettingsWindow(const CommandLineOptions& options)
     desktop.attach(settings.window());
     const int rc = platform::RunLoop::main().run();
     desktop.detach();
+    // A change the store could not write is still held: one last try, and a
+    // failure that says so rather than an exit that looks like success.
+    if (!platform::UserDefaults::standard().synchronize()) {
+        std::cerr << "tolvane: cannot write the settings to " << platform::UserDefaults::standard().filePath() << std::endl;
+        return rc == 0 ? 1 : rc;
+    }
     return rc;
 }
 

@@ -7,6 +7,10 @@
 #include "platform/Console.h"
 #include "platform/ui/Application.h"
 
+#include "platform/FileSystem.h"
+#include "platform/FileFaults.h"
+
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -146,10 +150,19 @@ TEST_F(AutomationTest, TheDumpHoldsEveryKeyOfTheState)
     EXPECT_TRUE(d.get("console").asArray().empty());
 }
 
-TEST_F(AutomationTest, ScreenshotFailuresAreNotScriptErrors)
+TEST_F(AutomationTest, WritesThatFailAreFailuresNotScriptErrors)
 {
     EXPECT_EQ(run("launch\nscreenshot /nonexistent-folder/x.png"), Automation::kFailure);
     EXPECT_EQ(err.str(), "line 2: cannot write the screenshot to /nonexistent-folder/x.png\n");
+
+    platform::FileSystem::setFaultHook([](platform::FileSystem::WriteStep, const std::string&) { return ENOSPC; });
+    const int settings = run("settings isAskBeforeReset=YES");
+    const std::string said = err.str();
+    const int unset = run("unset isAskBeforeReset");
+    platform::FileSystem::setFaultHook(nullptr);
+    EXPECT_EQ(settings, Automation::kFailure);
+    EXPECT_EQ(said.rfind("line 1: cannot write the settings to ", 0), 0u) << said;
+    EXPECT_EQ(unset, Automation::kFailure);
 }
 
 // No ad server listens here: the banner fails its core script and rests in

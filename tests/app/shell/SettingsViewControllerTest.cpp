@@ -2,6 +2,9 @@
 
 #include "ShellTestSupport.h"
 
+#include "platform/FileFaults.h"
+
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using tolvane::SettingsViewController;
@@ -72,6 +75,26 @@ TEST_F(SettingsViewControllerTest, EveryChangeIsWrittenThroughAsTheRightType)
     EXPECT_EQ(file.integerForKey("diceFaceType"), 100);
     // Keys the user did not touch stay absent, so their defaults still apply.
     EXPECT_TRUE(file.objectForKey("is5hp").isNull());
+}
+
+TEST_F(SettingsViewControllerTest, AChangeThatCannotBeWrittenIsShownAndWrittenWithTheNext)
+{
+    auto& vc = open();
+    platform::FileSystem::setFaultHook([](platform::FileSystem::WriteStep, const std::string&) { return ENOSPC; });
+    platform::Switch& ask = *vc.switchForKey("isAskBeforeReset");
+    const bool asked = !ask.isOn();
+    ask.simulateUserSet(asked);
+    platform::FileSystem::setFaultHook(nullptr);
+    ASSERT_NE(vc.writeNotice, nullptr);
+    EXPECT_FALSE(vc.writeNotice->isHidden());
+    EXPECT_NE(vc.writeNotice->text().find(platform::Paths::preferences()), std::string::npos) << vc.writeNotice->text();
+    EXPECT_TRUE(reread().objectForKey("isAskBeforeReset").isNull()) << "nothing reached the file";
+
+    vc.picker->simulateUserSelect(1, 0); // 3 players
+    EXPECT_TRUE(vc.writeNotice->isHidden());
+    auto file = reread();
+    EXPECT_EQ(file.boolForKey("isAskBeforeReset"), asked) << "the held change goes out with the next";
+    EXPECT_EQ(file.integerForKey("numPlayers"), 3);
 }
 
 TEST_F(SettingsViewControllerTest, ShowsStoredValuesAndLeavesUnofferedOnesAlone)
