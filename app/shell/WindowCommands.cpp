@@ -59,8 +59,13 @@ void WindowCommands::tap(platform::Button* button)
 void WindowCommands::bindKeys()
 {
     auto two = [this] { return game() && game()->numPlayers <= 2; };
+    // Full-screen content over the game (an ad's page, the browser) covers
+    // its controls: their keys wait until the game is back.
     auto bind = [this](const char* keys, std::function<void()> fn, bool repeats = false) {
-        desktop_.bindKey(keys, std::move(fn), repeats);
+        desktop_.bindKey(keys, [this, fn = std::move(fn)] {
+            if (!game() || !game()->modalViewController())
+                fn();
+        }, repeats);
     };
     // Life keys: the two players' buttons, or with more players "All +1",
     // "All -1" and the picked player's wheel.

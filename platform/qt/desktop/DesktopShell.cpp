@@ -3,6 +3,7 @@
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
+#include "../ui/ViewImpl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -113,6 +114,9 @@ struct DesktopShell::Impl : public QObject {
     struct Binding {
         std::function<void()> fn;
         bool repeats = false;
+        // A window command of the context menu (rotation, full screen, quit)
+        // rather than a key of the game: it works in web content too.
+        bool windowCommand = false;
     };
     std::map<QString, Binding> bindings; // by keyText
     QSocketNotifier* notifier = nullptr; // owned; deleted with the signal handlers
@@ -150,16 +154,38 @@ struct DesktopShell::Impl : public QObject {
         widget->addAction(action);
         actions.emplace_back(action);
         if (!keys.empty())
-            bind(keys, std::move(fn), false);
+            bind(keys, std::move(fn), false, true);
     }
 
-    bool bind(const std::string& keys, std::function<void()> fn, bool repeats)
+    bool bind(const std::string& keys, std::function<void()> fn, bool repeats, bool windowCommand = false)
     {
         const QString k = normalizedKeys(keys);
         if (k.isEmpty() || !fn)
             return false;
-        bindings[k] = Binding { std::move(fn), repeats };
+        bindings[k] = Binding { std::move(fn), repeats, windowCommand };
         return true;
+    }
+
+    // Whether a key typed into `target` belongs to it: a text being edited
+    // keeps every key, even one it ignores and passes up to its parents
+    // (Up, Down, Escape), and web content keeps all but the window commands.
+    static bool editing(QWidget* target)
+    {
+        QWidget* focus = QApplication::focusWidget();
+        for (QWidget* w : { focus, target }) {
+            if (qobject_cast<QLineEdit*>(w))
+                return true;
+            if (auto* text = qobject_cast<QPlainTextEdit*>(w); text && !text->isReadOnly())
+                return true;
+        }
+        return false;
+    }
+    static bool inOwnKeysWidget(QWidget* target)
+    {
+        for (QWidget* w = target; w; w = w->isWindow() ? nullptr : w->parentWidget())
+            if (w->property(kTakesOwnKeysProperty).toBool())
+                return true;
+        return false;
     }
 
     // Keys pressed anywhere in the window, before the control with the
@@ -168,12 +194,12 @@ struct DesktopShell::Impl : public QObject {
     {
         if (!widget || !target || target->window() != widget.data())
             return false;
-        if (qobject_cast<QLineEdit*>(target))
-            return false;
-        if (auto* text = qobject_cast<QPlainTextEdit*>(target); text && !text->isReadOnly())
+        if (editing(target))
             return false;
         auto it = bindings.find(keyText(e->key(), e->modifiers()));
         if (it == bindings.end())
+            return false;
+        if (!it->second.windowCommand && inOwnKeysWidget(target))
             return false;
         e->accept();
         if (e->isAutoRepeat() && !it->second.repeats)

@@ -114,8 +114,22 @@ TEST_F(WindowCommandsTest, TwoPlayersPlayByKeys)
 
     game().nameField0->becomeFirstResponder();
     keys("W, S, W");
+    keys("Up, Shift+Down"); // keys the field ignores and passes on stay with it too
     EXPECT_EQ(totals(), (std::vector<int> { 20, 20 }));
     EXPECT_TRUE(game().nameField0->isFirstResponder());
+    game().nameField0->resignFirstResponder();
+
+    // Full-screen content over the game covers its controls and their keys.
+    keys("L");
+    ASSERT_TRUE(game().frontViewVisible);
+    platform::ViewController cover;
+    game().presentModalViewController(cover, false);
+    keys("W, Up, R");
+    EXPECT_EQ(totals(), (std::vector<int> { 20, 20 }));
+    EXPECT_EQ(game().currentAlert(), nullptr);
+    game().dismissModalViewControllerAnimated(false);
+    keys("W");
+    EXPECT_EQ(totals(), (std::vector<int> { 21, 20 }));
 }
 
 // Three or more players: "All +1" and "All -1", and a digit picks the player
