@@ -299,8 +299,23 @@ void PickerImpl::wheel(QWheelEvent* e)
     int k = componentAt(toViewPoint(e->position()).x());
     if (k < 0 || counts[size_t(k)] == 0)
         return;
-    if (k != wheelComponent)
+    if (k != wheelComponent) {
+        // Another wheel: the one turned before comes to rest now, and is
+        // reported as if its pause had run out, not lost with its timer.
+        const int previous = wheelComponent;
+        wheelRest.reset();
+        wheelComponent = -1;
         wheelRemainder = 0;
+        if (valid(previous)) {
+            const Lifetime::Watch alive = lifetime.watch();
+            settle(previous, selected[size_t(previous)]);
+            if (!alive)
+                return;
+            k = componentAt(toViewPoint(e->position()).x());
+            if (k < 0 || counts[size_t(k)] == 0)
+                return;
+        }
+    }
     wheelComponent = k;
     // Turning the mouse wheel towards the user moves down the list.
     wheelRemainder += -e->angleDelta().y() / 120.0;

@@ -172,6 +172,16 @@ TEST(PickerView, MouseWheelRestsAfterAPauseAndReportsOnce)
     EXPECT_EQ(cols.selections[0], std::make_pair(13, 0));
     uitest::advance(1);
     EXPECT_EQ(cols.selections.size(), 1u);
+
+    // Turning another wheel before the first has rested reports the first
+    // at once: each wheel's turn is reported, none lost.
+    cols.selections.clear();
+    picker.simulateWheel(0, 2);
+    picker.simulateWheel(1, 1);
+    EXPECT_EQ(cols.selections, (std::vector<std::pair<int, int>> { { 15, 0 } }));
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    ASSERT_EQ(cols.selections.size(), 2u);
+    EXPECT_EQ(cols.selections[1].second, 1);
 }
 
 TEST(PickerView, DelegateMayReloadAndReselectWhileReportingATurn)
