@@ -257,7 +257,9 @@ void ADSCachedFile::didReceiveResponse(platform::UrlConnection&, const platform:
     cleanUpConnection();
     if (!delegate_)
         return;
-    if (response.statusCode == 304)
+    // "Not modified" answers a question this file asks only with a copy at
+    // hand; without one (gone or damaged since) there is nothing to serve.
+    if (response.statusCode == 304 && hasContent())
         delegate_->cachedFileDownloadDidEnd(*this);
     else
         delegate_->downloadDidFail(*this, std::nullopt);

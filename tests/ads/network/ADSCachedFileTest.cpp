@@ -203,6 +203,15 @@ TEST_F(ADSCachedFileTest, BadStatusFailsWithoutErrorAndKeepsTheOlderFile)
     auto seen = recordedRequests(*server, "/status/404");
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].header("If-Modified-Since"), "Sun, 09 Sep 2001 01:46:40");
+
+    // "Not modified" to a file that has no copy is a failure too, not an end.
+    Outcome unasked;
+    auto empty = make(unasked, "/status/304");
+    empty->validate();
+    ASSERT_TRUE(pumpUntil([&] { return unasked.done(); }));
+    EXPECT_EQ(unasked.failed, 1);
+    EXPECT_EQ(unasked.ended, 0);
+    EXPECT_FALSE(empty->hasContent());
 }
 
 TEST_F(ADSCachedFileTest, CacheBusterAddsWholeSecondsSinceReferenceDateOnlyWhenAsked)
