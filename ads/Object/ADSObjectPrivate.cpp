@@ -243,7 +243,8 @@ void ADSObjectPrivate::loadPrivateRequest(const ADSRequestPrivate* request, bool
     ADSStatistics& statistics = ADSStatistics::sharedStatistics();
     if (!statistics.timingNamed(kADSParameterTimeSinceFirstRequest))
         statistics.startTimingNamed(kADSParameterTimeSinceFirstRequest);
-    request_->setCounter(int32_t(statistics.incrementAdRequestCount()));
+    // The request's counter is 32 bits; a stored count past that stays at its end.
+    request_->setCounter(int32_t(std::clamp<int64_t>(statistics.incrementAdRequestCount(), INT32_MIN, INT32_MAX)));
 
     changeState(BuildingAdURL);
     ensureSupportFiles();

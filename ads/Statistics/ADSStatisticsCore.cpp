@@ -1,6 +1,8 @@
 #include "Statistics/ADSStatisticsCore.h"
 #include "platform/UserDefaults.h"
 
+#include <cstdint>
+
 ADSStatisticsCore::ADSStatisticsCore(std::string identifier)
     : identifier_(std::move(identifier))
 {
@@ -57,7 +59,11 @@ void ADSStatisticsCore::setDictionary(const platform::Value& value, const std::s
 int64_t ADSStatisticsCore::addValue(int32_t delta, const std::string& key)
 {
     const platform::Value* current = statistics_.find(key);
-    int64_t sum = (current ? current->asInt64() : 0) + delta;
+    // A count stored at the end of the range (a damaged or edited store)
+    // stays there rather than wrapping round to the other end.
+    int64_t sum = 0;
+    if (__builtin_add_overflow(current ? current->asInt64() : 0, int64_t(delta), &sum))
+        sum = delta > 0 ? INT64_MAX : INT64_MIN;
     statistics_.set(key, platform::Value(sum));
     unsaved_ = true;
     return sum;

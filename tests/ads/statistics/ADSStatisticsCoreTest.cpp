@@ -6,6 +6,7 @@
 #include "platform/UserDefaults.h"
 #include <gtest/gtest.h>
 #include <cerrno>
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -62,6 +63,13 @@ TEST_F(ADSStatisticsCoreTest, AddValueCountsFromZero)
     EXPECT_TRUE(core.numberForKey("preqs")->isNumber());
     core.removeObjectForKey("preqs");
     EXPECT_EQ(core.addValue(2, "preqs"), 2);
+
+    // A count stored at or past the ends of the range (a damaged or edited
+    // store) stays at the end instead of wrapping round.
+    core.setNumber(platform::Value(1e19), "big");
+    EXPECT_EQ(core.addValue(1, "big"), INT64_MAX);
+    core.setNumber(platform::Value(INT64_MIN), "small");
+    EXPECT_EQ(core.addValue(-1, "small"), INT64_MIN);
 }
 
 TEST_F(ADSStatisticsCoreTest, PersistsOnSynchronizeAndDestructionAndReloads)
