@@ -60,12 +60,9 @@ void WindowCommands::bindKeys()
 {
     auto two = [this] { return game() && game()->numPlayers <= 2; };
     // Full-screen content over the game (an ad's page, the browser) covers
-    // its controls: their keys wait until the game is back.
+    // its controls: their keys go to that content until the game is back.
     auto bind = [this](const char* keys, std::function<void()> fn, bool repeats = false) {
-        desktop_.bindKey(keys, [this, fn = std::move(fn)] {
-            if (!game() || !game()->modalViewController())
-                fn();
-        }, repeats);
+        desktop_.bindKey(keys, [this] { return !game() || !game()->modalViewController(); }, std::move(fn), repeats);
     };
     // Life keys: the two players' buttons, or with more players "All +1",
     // "All -1" and the picked player's wheel.

@@ -3,7 +3,6 @@
 #include "platform/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
-#include "../ui/ViewImpl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -114,9 +113,8 @@ struct DesktopShell::Impl : public QObject {
     struct Binding {
         std::function<void()> fn;
         bool repeats = false;
-        // A window command of the context menu (rotation, full screen, quit)
-        // rather than a key of the game: it works in web content too.
-        bool windowCommand = false;
+        // While it does not hold the key is not bound.
+        std::function<bool()> when;
     };
     std::map<QString, Binding> bindings; // by keyText
     QSocketNotifier* notifier = nullptr; // owned; deleted with the signal handlers
@@ -154,21 +152,21 @@ struct DesktopShell::Impl : public QObject {
         widget->addAction(action);
         actions.emplace_back(action);
         if (!keys.empty())
-            bind(keys, std::move(fn), false, true);
+            bind(keys, std::move(fn), false);
     }
 
-    bool bind(const std::string& keys, std::function<void()> fn, bool repeats, bool windowCommand = false)
+    bool bind(const std::string& keys, std::function<void()> fn, bool repeats, std::function<bool()> when = {})
     {
         const QString k = normalizedKeys(keys);
         if (k.isEmpty() || !fn)
             return false;
-        bindings[k] = Binding { std::move(fn), repeats, windowCommand };
+        bindings[k] = Binding { std::move(fn), repeats, std::move(when) };
         return true;
     }
 
-    // Whether a key typed into `target` belongs to it: a text being edited
-    // keeps every key, even one it ignores and passes up to its parents
-    // (Up, Down, Escape), and web content keeps all but the window commands.
+    // Whether a key typed into `target` belongs to a text being edited: it
+    // keeps every key, even one it ignores and passes up to its parents (Up,
+    // Down, Escape), which would otherwise reach the bindings from there.
     static bool editing(QWidget* target)
     {
         QWidget* focus = QApplication::focusWidget();
@@ -178,13 +176,6 @@ struct DesktopShell::Impl : public QObject {
             if (auto* text = qobject_cast<QPlainTextEdit*>(w); text && !text->isReadOnly())
                 return true;
         }
-        return false;
-    }
-    static bool inOwnKeysWidget(QWidget* target)
-    {
-        for (QWidget* w = target; w; w = w->isWindow() ? nullptr : w->parentWidget())
-            if (w->property(kTakesOwnKeysProperty).toBool())
-                return true;
         return false;
     }
 
@@ -199,7 +190,7 @@ struct DesktopShell::Impl : public QObject {
         auto it = bindings.find(keyText(e->key(), e->modifiers()));
         if (it == bindings.end())
             return false;
-        if (!it->second.windowCommand && inOwnKeysWidget(target))
+        if (it->second.when && !it->second.when())
             return false;
         e->accept();
         if (e->isAutoRepeat() && !it->second.repeats)
@@ -448,6 +439,11 @@ void DesktopShell::addMenuEntry(const std::string& text, const std::string& keys
 bool DesktopShell::bindKey(const std::string& keys, std::function<void()> fn, bool repeats)
 {
     return impl_->widget && impl_->bind(keys, std::move(fn), repeats);
+}
+
+bool DesktopShell::bindKey(const std::string& keys, std::function<bool()> when, std::function<void()> fn, bool repeats)
+{
+    return impl_->widget && impl_->bind(keys, std::move(fn), repeats, std::move(when));
 }
 
 bool DesktopShell::sendKeys(const std::string& sequence)

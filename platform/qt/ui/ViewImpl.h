@@ -15,10 +15,6 @@ namespace platform {
 
 class BaseWidget;
 
-// Set on a widget whose keys are its own (web content): the window's key
-// bindings leave keys typed in it, or in anything inside it, alone.
-inline constexpr const char* kTakesOwnKeysProperty = "tolvaneTakesOwnKeys";
-
 struct View::Impl {
     // Whether the widget takes pointer events or lets them through to the
     // view below (labels, images and spinners only show things).

@@ -248,7 +248,7 @@ private:
 
 class WebViewImpl final : public View::Impl, public webengine::PageClient {
 public:
-    WebViewImpl() : View::Impl(new BaseWidget) { widget->setProperty(kTakesOwnKeysProperty, true); }
+    WebViewImpl() : View::Impl(new BaseWidget) { }
     ~WebViewImpl() override
     {
         lifetime.end();

@@ -57,6 +57,10 @@ public:
     // counts with or without Shift. Held keys repeat only when `repeats`.
     // False for a text that names no single key.
     bool bindKey(const std::string& keys, std::function<void()> fn, bool repeats = false);
+    // As above, but only while `when` holds; otherwise the key goes on to the
+    // control with the focus as if it were not bound (the page of full-screen
+    // content over the game, say).
+    bool bindKey(const std::string& keys, std::function<bool()> when, std::function<void()> fn, bool repeats);
     // A context menu entry, placed before Quit, with its keys shown and bound.
     void addMenuEntry(const std::string& text, const std::string& keys, std::function<void()> fn);
     // Delivers a key sequence ("Ctrl+Z", "Shift+R, L") as real key events, key
