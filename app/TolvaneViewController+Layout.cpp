@@ -218,8 +218,8 @@ void TolvaneViewController::buildLayoutForManyPlayers()
         field->setKeyboardAppearance(nameField0->keyboardAppearance());
         field->setReturnKeyType(nameField0->returnKeyType());
         field->setAdjustsFontSizeToFitWidth(true);
-        field->onDidEndOnExit = [this](platform::TextField& f) { textFieldDoneEditing(f); };
-        field->onEditingDidEnd = field->onDidEndOnExit;
+        field->onDidEndOnExit = nameField0->onDidEndOnExit;
+        field->onEditingDidEnd = nameField0->onEditingDidEnd;
         field->setText(i < 4 ? kDefaultNames[i] : "");
         field->setAccessibilityLabel("Player " + std::to_string(p + 1) + " name");
         field->setTransformRotation(kQuarterTurn);

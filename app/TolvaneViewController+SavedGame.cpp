@@ -1,5 +1,6 @@
 #include "TolvaneViewController.h"
 
+#include "NoticeStrip.h"
 #include "platform/Checksum.h"
 #include "platform/Console.h"
 #include "platform/FileSystem.h"
@@ -115,20 +116,10 @@ void TolvaneViewController::scheduleAutosave()
 
 void TolvaneViewController::showSaveNotice(const std::string& text)
 {
-    // A strip across the top of the screen, over the banner, that leaves
-    // every control usable: no alert, nothing to dismiss. It goes with the
-    // next save that succeeds.
+    // Over the banner, and no alert: it goes with the next save that succeeds.
     if (!saveNotice_) {
-        saveNotice_ = std::make_unique<platform::Label>(platform::Rect { 0, 0, 320, 44 });
-        saveNotice_->setObjectName("saveNotice");
-        saveNotice_->setBackgroundColor(platform::Color { 0.75f, 0.1f, 0.1f, 0.92f });
-        saveNotice_->setTextColor(platform::Color::white());
-        saveNotice_->setFont(platform::Font::systemFont(11));
-        saveNotice_->setTextAlignment(platform::TextAlignment::Center);
-        saveNotice_->setNumberOfLines(3);
-        saveNotice_->setAdjustsFontSizeToFitWidth(true);
-        // Clicks go through to whatever lies beneath; a rotation keeps it across the top.
-        saveNotice_->setUserInteractionEnabled(false);
+        saveNotice_ = tolvane::makeNoticeStrip("saveNotice", platform::Rect { 0, 0, 320, 44 }, 3);
+        // A rotation keeps it across the top.
         saveNotice_->setAutoresizingMask(platform::AutoresizingFlexibleWidth);
     }
     saveNotice_->setFrame({ 0, 0, view().bounds().width, 44 });

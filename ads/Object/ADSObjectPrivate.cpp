@@ -129,7 +129,6 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
 
 ADSObjectPrivate::~ADSObjectPrivate()
 {
-    downloadDeadline_.reset();
     flushScriptExpiry();
     platform::NotificationCenter::defaultCenter().removeObserver(this);
     platform::RunLoop::main().cancelPerforms(this);

@@ -191,14 +191,12 @@ int Automation::execute(const ScriptCommand& command)
         break;
     }
     case K::Settings:
+    case K::Unset:
+        if (command.kind == K::Unset)
+            store.removeObject(command.word);
         for (const auto& [key, value] : command.settings)
             store.setObject(key, value);
         // As the settings application does: written through at once.
-        if (!store.synchronize())
-            return fail(command, "cannot write the settings to " + store.filePath(), kFailure);
-        break;
-    case K::Unset:
-        store.removeObject(command.word);
         if (!store.synchronize())
             return fail(command, "cannot write the settings to " + store.filePath(), kFailure);
         break;

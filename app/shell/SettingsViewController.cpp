@@ -1,5 +1,6 @@
 #include "SettingsViewController.h"
 
+#include "NoticeStrip.h"
 #include "SettingsKeys.h"
 #include "platform/FileSystem.h"
 
@@ -163,15 +164,7 @@ void SettingsViewController::apply(const char* name, const platform::Value& valu
         return;
     }
     if (!writeNotice) {
-        writeNotice = std::make_unique<platform::Label>(platform::Rect { 0, 0, 320, 24 });
-        writeNotice->setObjectName("settingsWriteNotice");
-        writeNotice->setBackgroundColor(platform::Color { 0.75f, 0.1f, 0.1f, 0.92f });
-        writeNotice->setTextColor(platform::Color::white());
-        writeNotice->setFont(platform::Font::systemFont(11));
-        writeNotice->setTextAlignment(platform::TextAlignment::Center);
-        writeNotice->setNumberOfLines(2);
-        writeNotice->setAdjustsFontSizeToFitWidth(true);
-        writeNotice->setUserInteractionEnabled(false);
+        writeNotice = makeNoticeStrip("settingsWriteNotice", platform::Rect { 0, 0, 320, 24 }, 2);
         view().addSubview(*writeNotice);
     }
     writeNotice->setText("The settings could not be saved in "

@@ -71,14 +71,18 @@ void Dictionary::resizeIndex(size_t entries)
 }
 
 // Every entry is in the table from the moment the table exists.
+void Dictionary::indexAll(size_t entries)
+{
+    index_.assign(indexCapacity(entries), Slot { 0, 0 });
+    for (size_t i = 0; i < entries_.size(); ++i)
+        indexInsert(uint32_t(i), hashKey(entries_[i].first));
+}
+
 void Dictionary::rebuildIndex()
 {
     index_.clear();
-    if (entries_.size() < kIndexThreshold)
-        return;
-    index_.assign(indexCapacity(entries_.size()), Slot { 0, 0 });
-    for (size_t i = 0; i < entries_.size(); ++i)
-        indexInsert(uint32_t(i), hashKey(entries_[i].first));
+    if (entries_.size() >= kIndexThreshold)
+        indexAll(entries_.size());
 }
 
 void Dictionary::reserve(size_t n)
@@ -86,13 +90,10 @@ void Dictionary::reserve(size_t n)
     entries_.reserve(n);
     if (n < kIndexThreshold)
         return;
-    if (index_.empty()) {
-        index_.assign(indexCapacity(n), Slot { 0, 0 });
-        for (size_t i = 0; i < entries_.size(); ++i)
-            indexInsert(uint32_t(i), hashKey(entries_[i].first));
-    } else {
+    if (index_.empty())
+        indexAll(n);
+    else
         resizeIndex(n);
-    }
 }
 
 const Value* Dictionary::find(std::string_view key) const

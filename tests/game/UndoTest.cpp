@@ -58,6 +58,13 @@ protected:
         Game now = seen();
         size_t deepest = 0;
         size_t longestLog = 0;
+        // Undo walks the model from past to future, redo back: the game now
+        // goes onto one side and the other side's newest comes back.
+        const auto walk = [&now](auto& from, auto& to) {
+            to.push_back(std::move(now));
+            now = std::move(from.back());
+            from.pop_back();
+        };
         for (int action = 0; action < 800; ++action) {
             const unsigned pick = random() % 100;
             if (action == 400) {
@@ -67,18 +74,12 @@ protected:
                 now = seen();
             } else if (pick < 15) {
                 ASSERT_EQ(c().undo(), !past.empty()) << action;
-                if (!past.empty()) {
-                    future.push_back(std::move(now));
-                    now = std::move(past.back());
-                    past.pop_back();
-                }
+                if (!past.empty())
+                    walk(past, future);
             } else if (pick < 25) {
                 ASSERT_EQ(c().redo(), !future.empty()) << action;
-                if (!future.empty()) {
-                    past.push_back(std::move(now));
-                    now = std::move(future.back());
-                    future.pop_back();
-                }
+                if (!future.empty())
+                    walk(future, past);
             } else if (pick < 30) {
                 c().ar_nameField[random() % 2]->simulateUserEdit("Name " + std::to_string(action));
             } else {

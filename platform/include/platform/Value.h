@@ -312,6 +312,8 @@ private:
     void indexInsert(uint32_t position, uint32_t hash);
     void indexLast(uint32_t keyHash);
     void resizeIndex(size_t entries);
+    // A new table sized for `entries`, holding every present entry.
+    void indexAll(size_t entries);
     void rebuildIndex();
 };
 
