@@ -30,14 +30,14 @@ FaultHook& faultHook()
 void setFaultHook(FaultHook hook) { faultHook() = std::move(hook); }
 
 // The errno a test asks this step to fail with, or 0.
-static int injectedFault(WriteStep step, const std::string& path)
+static int injectedFault(FileStep step, const std::string& path)
 {
     const FaultHook& hook = faultHook();
     return hook ? hook(step, path) : 0;
 }
 #else
-enum class WriteStep { CreateTemporary, Write, Sync, Rename };
-static constexpr int injectedFault(WriteStep, const std::string&) { return 0; }
+enum class FileStep { CreateTemporary, Write, Sync, Rename, Read };
+static constexpr int injectedFault(FileStep, const std::string&) { return 0; }
 #endif
 
 namespace {
@@ -84,6 +84,8 @@ Result<std::string> readFile(const std::string& path) { return readFile(path, -1
 
 Result<std::string> readFile(const std::string& path, long long maxBytes)
 {
+    if (int err = injectedFault(FileStep::Read, path))
+        return failure("cannot open", path, err);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return failure("cannot open", path, errno);
@@ -131,7 +133,7 @@ Result<void> writeAtomically(const std::string& path, std::string_view contents)
         folder = ".";
     std::string tmpl = path + std::string(kTemporaryInfix) + "XXXXXX";
     int fd = -1;
-    if (int err = injectedFault(WriteStep::CreateTemporary, path)) {
+    if (int err = injectedFault(FileStep::CreateTemporary, path)) {
         errno = err;
     } else {
         fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
@@ -153,13 +155,13 @@ Result<void> writeAtomically(const std::string& path, std::string_view contents)
     mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
     if (::fchmod(fd, mode) != 0)
         return fail("cannot set permissions of", errno);
-    if (int err = injectedFault(WriteStep::Write, path)) {
+    if (int err = injectedFault(FileStep::Write, path)) {
         writeAll(fd, contents.substr(0, contents.size() / 2));
         return fail("cannot write", err);
     }
     if (!writeAll(fd, contents))
         return fail("cannot write", errno);
-    if (int err = injectedFault(WriteStep::Sync, path))
+    if (int err = injectedFault(FileStep::Sync, path))
         return fail("cannot flush", err);
     if (::fsync(fd) != 0)
         return fail("cannot flush", errno);
@@ -167,7 +169,7 @@ Result<void> writeAtomically(const std::string& path, std::string_view contents)
     fd = -1;
     if (rc != 0)
         return fail("cannot close", errno);
-    if (int err = injectedFault(WriteStep::Rename, path))
+    if (int err = injectedFault(FileStep::Rename, path))
         return fail("cannot rename over", err);
     if (::rename(tmpl.c_str(), path.c_str()) != 0)
         return fail("cannot rename over", errno);

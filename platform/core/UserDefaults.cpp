@@ -117,23 +117,31 @@ UserDefaults::UserDefaults(std::string filePath) : path_(std::move(filePath))
 // still be read whole; the others fall back to their defaults. The damaged
 // file is set aside for whoever wants to look at it, and what was recovered
 // is written back at once, so that the next start finds a sound store.
-void UserDefaults::load()
+// A file that is there but cannot be read for now (a permission, a passing
+// error) is not damaged: the store keeps what it had, and the error says so,
+// because writing over that file would lose every setting in it.
+Result<void> UserDefaults::load()
 {
-    stored_.clear();
-    if (!FileSystem::exists(path_))
-        return;
+    if (!FileSystem::exists(path_)) {
+        stored_.clear();
+        return {};
+    }
     auto text = FileSystem::readFile(path_, kMaximumFileSize);
     if (!text) {
-        if (text.error().code == EFBIG)
-            recoverDamagedFile({}, text.error().message);
-        return; // unreadable for now (a permission, a passing error): nothing to mend
+        if (text.error().code != EFBIG)
+            return text.error();
+        stored_.clear();
+        recoverDamagedFile({}, text.error().message);
+        return {};
     }
     auto root = PropertyList::parse(*text);
     if (root && root->isDictionary()) {
         stored_ = root->asDictionary();
-        return;
+        return {};
     }
+    stored_.clear();
     recoverDamagedFile(*text, root ? "its root is not a dictionary" : root.error().message);
+    return {};
 }
 
 namespace {
@@ -275,7 +283,10 @@ void UserDefaults::registerDefaults(const Dictionary& defaults)
 bool UserDefaults::synchronize()
 {
     if (dirty_) {
-        load();
+        if (auto read = load(); !read) {
+            Console::log("Could not save the settings: " + read.error().message);
+            return false;
+        }
         for (auto& [key, value] : changes_) {
             if (value.isNull())
                 stored_.remove(key);

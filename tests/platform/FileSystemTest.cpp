@@ -101,7 +101,7 @@ TEST_F(FileSystemTest, EachFailingStepOfAWriteKeepsTheOldFileAndLeavesNothingBeh
     const std::string p = path("data.plist");
     const std::string old(5000, 'o');
     ASSERT_TRUE(FileSystem::writeAtomically(p, old));
-    using Step = FileSystem::WriteStep;
+    using Step = FileSystem::FileStep;
     for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
         for (int err : { EIO, ENOSPC, EDQUOT }) {
             SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));

@@ -207,16 +207,19 @@ TEST_F(UserDefaultsTest, AFailedSaveKeepsTheFileAndTheChangesAndSaysSoOnce)
 {
     Console::setEcho(false);
     Console::setKeepingLines(true);
-    writeStore({ { "numPlayers", Value(3) } });
+    writeStore({ { "numPlayers", Value(3) }, { "diceFaceType", Value(20) } });
     const std::string before = FileSystem::readFile(path).value_or("");
     UserDefaults d(path);
-    using Step = FileSystem::WriteStep;
-    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
-        for (int err : { EIO, ENOSPC }) {
+    using Step = FileSystem::FileStep;
+    // Read: a store that cannot read its file must not write over it, which
+    // would keep only the changes made here.
+    for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename, Step::Read }) {
+        for (int err : { EIO, EACCES }) {
             FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? err : 0; });
             d.setInteger("numPlayers", 5);
             Console::takeLines();
             EXPECT_FALSE(d.synchronize());
+            FileSystem::setFaultHook(nullptr);
             const auto lines = Console::takeLines();
             ASSERT_EQ(lines.size(), 1u);
             EXPECT_NE(lines[0].find(std::strerror(err)), std::string::npos) << lines[0];
@@ -224,9 +227,9 @@ TEST_F(UserDefaultsTest, AFailedSaveKeepsTheFileAndTheChangesAndSaysSoOnce)
             EXPECT_EQ(d.integerForKey("numPlayers"), 5);
         }
     }
-    FileSystem::setFaultHook(nullptr);
     EXPECT_TRUE(d.synchronize());
     EXPECT_EQ(UserDefaults(path).integerForKey("numPlayers"), 5);
+    EXPECT_EQ(UserDefaults(path).integerForKey("diceFaceType"), 20);
 }
 
 TEST_F(UserDefaultsTest, SettingNullRemovesTheKey)

@@ -3,6 +3,7 @@
 // defaults, the store's usual conversions, kept in an XML property list at
 // Library/Preferences/<bundle identifier>.plist under the container.
 
+#include "platform/Result.h"
 #include "platform/Value.h"
 #include <string>
 #include <utility>
@@ -56,7 +57,7 @@ private:
     // the key. They are replayed over the file's current contents so that a
     // save never undoes what another writer changed under other keys.
     std::vector<std::pair<std::string, Value>> changes_;
-    void load();
+    Result<void> load();
     void recoverDamagedFile(const std::string& text, const std::string& reason);
 };
 

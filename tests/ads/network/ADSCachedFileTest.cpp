@@ -157,7 +157,7 @@ TEST_F(ADSCachedFileTest, AFailedWriteKeepsServingTheOlderCopyAndSaysSoOnce)
     auto file = make(outcome, std::string("/content/page?lm=") + kLastModified);
     writeOldFile(*file, "older copy", 1000000000);
     const std::string folder = platform::FileSystem::deletingLastPathComponent(file->filePath());
-    using Step = platform::FileSystem::WriteStep;
+    using Step = platform::FileSystem::FileStep;
     for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
         for (int err : { EIO, ENOSPC }) {
             SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));

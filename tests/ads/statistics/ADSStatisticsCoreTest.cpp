@@ -124,7 +124,7 @@ TEST_F(ADSStatisticsCoreTest, AFailedSaveKeepsWhatWasStoredAndTheCountsInMemory)
     core.synchronize();
     const std::string path = platform::UserDefaults::standard().filePath();
     const std::string before = platform::FileSystem::readFile(path).value_or("");
-    using Step = platform::FileSystem::WriteStep;
+    using Step = platform::FileSystem::FileStep;
     for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
         platform::FileSystem::setFaultHook([&](Step s, const std::string&) { return s == step ? ENOSPC : 0; });
         core.addValue(1, "pcc");

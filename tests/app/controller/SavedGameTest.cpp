@@ -282,7 +282,7 @@ TEST_F(SavedGameTest, AFailedSaveKeepsThePreviousGameAndSaysWhereAndWhy)
     const auto before = platform::FileSystem::readFile(savedGamePath());
     ASSERT_TRUE(before);
 
-    using Step = platform::FileSystem::WriteStep;
+    using Step = platform::FileSystem::FileStep;
     for (Step step : { Step::CreateTemporary, Step::Write, Step::Sync, Step::Rename }) {
         for (int err : { EIO, ENOSPC }) {
             SCOPED_TRACE(std::to_string(int(step)) + " " + std::strerror(err));
@@ -392,8 +392,8 @@ TEST_F(SavedGameTest, WhatAnInterruptedSaveLeftIsRemovedAtTheNextStart)
 TEST_F(SavedGameTest, TheGameOnDiskIsNeverMoreThanTwoSecondsBehind)
 {
     int writes = 0;
-    platform::FileSystem::setFaultHook([&](platform::FileSystem::WriteStep step, const std::string&) {
-        writes += step == platform::FileSystem::WriteStep::CreateTemporary;
+    platform::FileSystem::setFaultHook([&](platform::FileSystem::FileStep step, const std::string&) {
+        writes += step == platform::FileSystem::FileStep::CreateTemporary;
         return 0;
     });
     launchWithoutAsking();

@@ -155,7 +155,7 @@ TEST_F(AutomationTest, WritesThatFailAreFailuresNotScriptErrors)
     EXPECT_EQ(run("launch\nscreenshot /nonexistent-folder/x.png"), Automation::kFailure);
     EXPECT_EQ(err.str(), "line 2: cannot write the screenshot to /nonexistent-folder/x.png\n");
 
-    platform::FileSystem::setFaultHook([](platform::FileSystem::WriteStep, const std::string&) { return ENOSPC; });
+    platform::FileSystem::setFaultHook([](platform::FileSystem::FileStep, const std::string&) { return ENOSPC; });
     const int settings = run("settings isAskBeforeReset=YES");
     const std::string said = err.str();
     const int unset = run("unset isAskBeforeReset");

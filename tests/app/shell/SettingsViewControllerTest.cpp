@@ -80,7 +80,7 @@ TEST_F(SettingsViewControllerTest, EveryChangeIsWrittenThroughAsTheRightType)
 TEST_F(SettingsViewControllerTest, AChangeThatCannotBeWrittenIsShownAndWrittenWithTheNext)
 {
     auto& vc = open();
-    platform::FileSystem::setFaultHook([](platform::FileSystem::WriteStep, const std::string&) { return ENOSPC; });
+    platform::FileSystem::setFaultHook([](platform::FileSystem::FileStep, const std::string&) { return ENOSPC; });
     platform::Switch& ask = *vc.switchForKey("isAskBeforeReset");
     const bool asked = !ask.isOn();
     ask.simulateUserSet(asked);
