@@ -153,6 +153,8 @@ ADSObjectPrivate::~ADSObjectPrivate()
 
 void ADSObjectPrivate::changeState(int32_t state)
 {
+    if (state != ShowingAd)
+        showAdTimeout_.reset();
     state_ = state;
     if (stateObserver_)
         stateObserver_(state);
@@ -551,6 +553,11 @@ void ADSObjectPrivate::appendURLsFromHeader(std::optional<std::vector<platform::
             continue;
         if (!array)
             array.emplace();
+        if (array->size() >= kMaximumTrackingURLs) {
+            platform::Console::log("<Ads> Kept the first " + std::to_string(kMaximumTrackingURLs)
+                + " tracking URLs of an ad that lists more");
+            return;
+        }
         array->push_back(*url);
     }
 }
@@ -579,7 +586,20 @@ void ADSObjectPrivate::showAd()
         return;
     }
     changeState(ShowingAd);
+    showAdTimeout_ = platform::Timer::singleShot(kShowAdTimeout, [this](platform::Timer&) { showAdTimedOut(); });
     webView_->loadHTMLString(content, baseURL);
+}
+
+void ADSObjectPrivate::showAdTimedOut()
+{
+    platform::Console::log("<Ads> The ad's page took longer than 30 seconds to load");
+    // Failed first: the stopped load's own failure then reports nothing more.
+    changeState(Failed);
+    webView_->stopLoading();
+    reportError(ADSRequestError::Timeout);
+    // A refresh that fell due meanwhile did nothing and scheduled nothing.
+    if (!isReloadScheduled())
+        activateReloadTimer();
 }
 
 void ADSObjectPrivate::failedAdRequestWithError(const ADSCachedFile& file)
@@ -617,7 +637,7 @@ double ADSObjectPrivate::refreshSecondsFromHeader(std::string_view value)
     // A negative or endless interval would reload at once, again and again.
     if (end == text.c_str() || !std::isfinite(seconds) || seconds <= 0)
         return 0;
-    return seconds;
+    return std::max(seconds, kMinimumRefreshSeconds);
 }
 
 void ADSObjectPrivate::addReloadInformationFromHeaders()

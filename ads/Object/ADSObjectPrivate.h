@@ -105,10 +105,14 @@ public:
     static std::string buildAdPage(const std::string& coreScript, const std::string& parametersJSON);
     static std::string escapeForScriptElement(std::string_view json);
     // "X-Ads-Refresh-Rate" as seconds; 0 (no refresh) for anything that is
-    // not a positive number.
+    // not a positive number, and never less than kMinimumRefreshSeconds.
     static double refreshSecondsFromHeader(std::string_view value);
+    // A server that asked for a refresh every millisecond would have the
+    // banner load ad after ad, back to back, for as long as it runs.
+    static constexpr double kMinimumRefreshSeconds = 10;
     // A header's URL list: pieces between single spaces, trimmed, each
-    // resolved against `base`; pieces that are no URL are skipped.
+    // resolved against `base`; pieces that are no URL are skipped. A list
+    // holds at most kMaximumTrackingURLs: every URL in it becomes a ping.
     static void appendURLsFromHeader(std::optional<std::vector<platform::Url>>& array, std::string_view value,
         const platform::Url& base);
 
@@ -119,6 +123,11 @@ public:
     // trickles its answer would otherwise hold the banner in one state for
     // good, refusing every later load.
     static constexpr double kDownloadTimeout = 30;
+    // How long the ad's page may take to load. A page that never finishes
+    // (a picture whose server never answers) would hold the banner in state 5
+    // for good.
+    static constexpr double kShowAdTimeout = 30;
+    static constexpr size_t kMaximumTrackingURLs = 16;
 
 private:
     ADSObjectPrivate() = default;
@@ -137,6 +146,7 @@ private:
     void buildAdTimedOut();
     void startDownloadDeadline();
     void downloadTimedOut();
+    void showAdTimedOut();
     void loadHTMLFromURL(const platform::Url& url);
     void setAdHTML(std::unique_ptr<ADSCachedFile> file);
     void processHTTPHeaders(const ADSCachedFile& file);
@@ -181,6 +191,7 @@ private:
 
     std::unique_ptr<platform::Timer> buildAdTimeout_;
     std::unique_ptr<platform::Timer> downloadDeadline_;
+    std::unique_ptr<platform::Timer> showAdTimeout_;
     std::function<void(int32_t)> stateObserver_;
     bool detached_ = false;
     // The script's expiry date is in the settings store, not yet on disk.

@@ -58,7 +58,9 @@ void ADSBannerWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView)
 
 void ADSBannerWebViewDelegate::didFailLoadWithError(platform::WebView&, const platform::Error&)
 {
-    if (private_->state() == ADSObjectPrivate::AdShown)
+    // After a failure (a page whose time ran out is stopped), the load's end
+    // is no second one.
+    if (private_->state() == ADSObjectPrivate::AdShown || private_->state() == ADSObjectPrivate::Failed)
         return;
     private_->changeState(ADSObjectPrivate::Failed);
     private_->reportError(ADSRequestError::NetworkError);

@@ -38,6 +38,8 @@ it, with slow=SECONDS, refresh=SECONDS and pin=AD likewise):
   invalid   /ads/build answers invalidRequest
   unable    /ads/build answers unableToServe
   slow      /ads/banner answers after --slow-seconds
+  hang      /ads/banner serves an ad whose picture never arrives, so that
+            its page never finishes loading
   core      /ads/sdk-core-v40.js answers 503
 
 Helpers for the platform's own tests:
@@ -73,7 +75,7 @@ LOCK = threading.Lock()
 REQUESTS = []
 STOP = threading.Event()
 
-FAIL_MODES = ("none", "400", "500", "empty", "invalid", "unable", "slow", "core")
+FAIL_MODES = ("none", "400", "500", "empty", "invalid", "unable", "slow", "hang", "core")
 SLOT_PATTERN = re.compile(r"^[0-9a-f]{15}$")
 MAX_BODY = 1 << 20
 SERVED_KEPT = 50
@@ -365,6 +367,8 @@ class Handler(BaseHTTPRequestHandler):
         html = (ad["html"].replace("{{LANDING}}", html_escape(landing))
                 .replace("{{AD}}", html_escape(ad["id"]))
                 .replace("{{RID}}", html_escape(rid)))
+        if fail == "hang":
+            html = html.replace("</body>", '<img src="/stall?bytes=0" alt=""></body>', 1)
         with LOCK:
             net.served.append({"rid": int(rid), "ad": ad["id"], "slot": query.get("slot"),
                                "preqs": query.get("preqs"), "time": time.time()})

@@ -295,6 +295,27 @@ TEST_F(ADSObjectPrivateTest, ARefreshDueWhileLoadingDoesNothingAndASilentScriptT
     ASSERT_TRUE(waitUntilSettled());
     EXPECT_EQ(object().state(), S::AdShown);
     EXPECT_EQ(hits("banner"), 2);
+
+    // An ad's page that never finishes loading (its picture never comes)
+    // fails once its time is up, once, and the refreshes go on.
+    mode("fail=hang");
+    delegate.errors.clear();
+    platform::Console::takeLines();
+    load();
+    ASSERT_TRUE(waitForState(S::ShowingAd));
+    pumpFor(0.5);
+    advance(29);
+    EXPECT_EQ(object().state(), S::ShowingAd);
+    advance(1.5); // the refresh falls due first, in state 5, and does nothing
+    EXPECT_EQ(object().state(), S::Failed);
+    pumpFor(0.5); // the stopped load's end
+    EXPECT_EQ(delegate.errors, (std::vector<long> { 5 }));
+    EXPECT_EQ(platform::Console::takeLines(), (std::vector<std::string> { "<Ads> The ad's page took longer than 30 seconds to load" }));
+    EXPECT_TRUE(object().isReloadScheduled());
+    mode("fail=none");
+    advance(30.5);
+    ASSERT_TRUE(waitUntilSettled());
+    EXPECT_EQ(object().state(), S::AdShown);
 }
 
 TEST_F(ADSObjectPrivateTest, ImpressionsArePingedOncePerShownAdAndTrackersAreCleanedUp)
@@ -323,6 +344,19 @@ TEST_F(ADSObjectPrivateTest, HeaderValuesAreReadDefensively)
     EXPECT_EQ(ADSObjectPrivate::refreshSecondsFromHeader(" 12.5 "), 12.5);
     for (const char* bad : { "-5", "nan", "inf", "soon" })
         EXPECT_EQ(ADSObjectPrivate::refreshSecondsFromHeader(bad), 0) << bad;
+    EXPECT_EQ(ADSObjectPrivate::refreshSecondsFromHeader("0.001"), ADSObjectPrivate::kMinimumRefreshSeconds)
+        << "no loading ad after ad, back to back";
+
+    // Every URL in a list becomes a ping: a header that lists thousands is
+    // cut short, across the responses of one ad too.
+    std::string many;
+    for (int i = 0; i < 1000; ++i)
+        many += "/imp/" + std::to_string(i) + " ";
+    platform::Console::takeLines();
+    ADSObjectPrivate::appendURLsFromHeader(urls, many, *platform::Url::fromString("http://127.0.0.1:9/ad"));
+    ASSERT_EQ(urls->size(), ADSObjectPrivate::kMaximumTrackingURLs);
+    EXPECT_EQ(urls->back().absoluteString(), "http://127.0.0.1:9/imp/" + std::to_string(ADSObjectPrivate::kMaximumTrackingURLs - 3));
+    EXPECT_EQ(platform::Console::takeLines().size(), 1u);
 }
 
 TEST_F(ADSObjectPrivateTest, ParametersCannotBreakOutOfTheBuildAdPage)
