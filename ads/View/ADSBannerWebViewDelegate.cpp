@@ -54,6 +54,8 @@ void ADSBannerWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView)
         return;
     private_->trackURLs(private_->pendingTrackingURLs());
     ADSStatistics::sharedStatistics().endTimingNamed(kADSParameterPriorRequestLatency);
+    // From the ad's display to a click on it.
+    ADSStatistics::sharedStatistics().startTimingNamed(kADSParameterPriorPreClickLatency);
 }
 
 void ADSBannerWebViewDelegate::didFailLoadWithError(platform::WebView&, const platform::Error&)

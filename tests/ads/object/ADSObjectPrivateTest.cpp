@@ -4,6 +4,7 @@
 // and its suspension, tracking pings, and the build-ad page's embedding.
 #include "ads/support/BannerFixture.h"
 #include "Network/ADSNetworkChecker.h"
+#include "Statistics/ADSStatistics.h"
 #include "Statistics/ADSStatisticsCore.h"
 #include "ViewController/ADSViewController.h"
 #include "Utility/ADSMacros.h"
@@ -71,11 +72,15 @@ TEST_F(ADSObjectPrivateTest, ALoadGoesThroughEveryStateAndTheScriptGetsEveryPara
     EXPECT_NE(ads[0].path.find("&ms="), std::string::npos) << "the signals entry rides on the ad URL: " << ads[0].path;
     EXPECT_EQ(ads[0].header("User-Agent").rfind("Mozilla/5.0", 0), 0u) << "downloads send the engine's agent";
 
-    // The next request reports the last one's latency.
+    // The next request reports the last one's latency and, the shown ad
+    // having been clicked (as the banner's delegate counts a click), the
+    // time from its display to the click.
+    ADSStatistics::sharedStatistics().urlForClick(*platform::Url::fromString(server->url("/landing/browser")));
     load();
     ASSERT_TRUE(waitUntilSettled());
     ASSERT_EQ(builtParameters().size(), 2u);
     EXPECT_TRUE(builtParameters()[1].contains("prl"));
+    EXPECT_TRUE(builtParameters()[1].contains("ppcl"));
     EXPECT_EQ(builtParameters()[1].get("preqs").asInt64(), 2);
 }
 
