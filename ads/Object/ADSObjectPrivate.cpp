@@ -671,6 +671,7 @@ void ADSObjectPrivate::reloadCurrentRequest()
 
 void ADSObjectPrivate::trackURLs(const std::vector<platform::Url>& urls)
 {
+    cleanupTrackers();
     for (const platform::Url& url : urls) {
         auto tracker = std::make_unique<ADSClickTracker>();
         tracker->setDelegate(this);
@@ -692,7 +693,11 @@ void ADSObjectPrivate::didFailWithError(ADSClickTracker&, const std::optional<pl
     platform::RunLoop::main().performAfter(0, this, [this] { cleanupTrackers(); });
 }
 
+// A ping whose background time ran out has been reset without a report:
+// it has no download left and will never track.
 void ADSObjectPrivate::cleanupTrackers()
 {
-    std::erase_if(trackers_, [](const std::unique_ptr<ADSClickTracker>& tracker) { return tracker->hasTracked(); });
+    std::erase_if(trackers_, [](const std::unique_ptr<ADSClickTracker>& tracker) {
+        return tracker->hasTracked() || !tracker->cachedFile();
+    });
 }

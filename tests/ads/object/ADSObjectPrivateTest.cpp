@@ -11,6 +11,7 @@
 #include "platform/FileSystem.h"
 #include "platform/NotificationCenter.h"
 #include "platform/PropertyList.h"
+#include "platform/net/BackgroundTasks.h"
 #include "platform/net/Device.h"
 #include "platform/net/Reachability.h"
 #include "platform/ui/Application.h"
@@ -336,6 +337,16 @@ TEST_F(ADSObjectPrivateTest, ImpressionsArePingedOncePerShownAdAndTrackersAreCle
         EXPECT_EQ(object().pendingClickURLs().size(), 1u);
     }
     EXPECT_EQ(tracked("click", "pro"), 0) << "clicks are tracked only on a click";
+
+    // A ping whose background time runs out ends without a word; it goes too.
+    platform::BackgroundTasks::shared().setExpirationInterval(5);
+    object().trackURLs({ *platform::Url::fromString(server->url("/stall?bytes=0")) });
+    pumpFor(0.3);
+    EXPECT_EQ(object().pendingTrackers(), 1u);
+    advance(6);
+    platform::BackgroundTasks::shared().setExpirationInterval(600);
+    object().trackURLs({});
+    EXPECT_EQ(object().pendingTrackers(), 0u);
 }
 
 TEST_F(ADSObjectPrivateTest, HeaderValuesAreReadDefensively)
