@@ -119,9 +119,13 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
             if (!detached_)
                 activateReloadTimer();
         });
-    center.addObserver(this, ADSViewControllerWillPresentFullScreen, nullptr,
-        [this](const platform::Notification&) { deactivateReloadTimer(); });
+    center.addObserver(this, ADSViewControllerWillPresentFullScreen, nullptr, [this](const platform::Notification&) {
+        ++fullScreenContent_;
+        deactivateReloadTimer();
+    });
     center.addObserver(this, ADSViewControllerDidRelinquishFullScreen, nullptr, [this](const platform::Notification&) {
+        if (fullScreenContent_ > 0)
+            --fullScreenContent_;
         if (!detached_)
             activateReloadTimer();
     });

@@ -82,6 +82,8 @@ public:
     bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
     double reloadSeconds() const { return reloadSeconds_; }
     bool isReloadScheduled() const;
+    // Full-screen content (of any banner) is up over the application.
+    bool isCoveredByFullScreenContent() const { return fullScreenContent_ > 0; }
 
     std::vector<platform::Url> pendingTrackingURLs() const { return pendingTrackingURLs_.value_or(std::vector<platform::Url>()); }
     std::vector<platform::Url> pendingClickURLs() const { return pendingClickURLs_.value_or(std::vector<platform::Url>()); }
@@ -192,6 +194,7 @@ private:
     std::unique_ptr<platform::Timer> buildAdTimeout_;
     std::unique_ptr<platform::Timer> downloadDeadline_;
     std::unique_ptr<platform::Timer> showAdTimeout_;
+    int32_t fullScreenContent_ = 0; // controllers on screen: each says when it comes and when it goes
     std::function<void(int32_t)> stateObserver_;
     bool detached_ = false;
     // The script's expiry date is in the settings store, not yet on disk.

@@ -1,6 +1,7 @@
 #include "View/ADSBannerWebViewDelegate.h"
 
 #include "Delegate/ADSDelegateManager.h"
+#include "Notification/ADSNotification.h"
 #include "platform/RunLoop.h"
 #include "Object/ADSObjectPrivate.h"
 #include "Request/ADSRequestError.h"
@@ -25,6 +26,16 @@ bool ADSBannerWebViewDelegate::shouldStartLoadWithRequest(platform::WebView& web
     std::optional<platform::Url> url = platform::Url::fromString(request.url);
     if (!url)
         return false;
+    // Unless full-screen content covers the banner: then nobody clicked it,
+    // and a page that navigates by itself would open screen upon screen. Its
+    // messages still reach the bridge (a landing page may be talking to it
+    // through evalInOpener), all but another "open".
+    if (private_->isCoveredByFullScreenContent()) {
+        std::optional<ADSNotification> message = ADSNotification::notificationFromURL(*url);
+        if (!message || message->name() == "open")
+            return false;
+        return ADSWebViewDelegate::shouldStartLoadWithRequest(webView, request, type);
+    }
     const platform::Url clickURL = ADSStatistics::sharedStatistics().urlForClick(*url);
     const std::vector<platform::Url> clickTracking = private_->pendingClickURLs();
     private_->trackURLs(clickTracking);

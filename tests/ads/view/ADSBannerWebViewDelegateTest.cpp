@@ -50,6 +50,13 @@ TEST_F(ADSBannerWebViewDelegateTest, AClickOnTheShownAdPingsClickTrackersAndLeav
         EXPECT_EQ(page->request()->url, server->url(ad == "pro" ? "/landing/webapp?ad=pro" : "/landing/browser?ad=dice"));
         EXPECT_EQ(opened->supportedOrientations(), object().supportedOrientations());
         EXPECT_EQ(opened->openingWebView(), &banner->webView()) << "the landing page's evalInOpener asks the ad";
+        // Covered, the banner cannot be clicked: a page that navigates by
+        // itself opens nothing more and pings nothing.
+        banner->webView().stringByEvaluatingJavaScriptFromString(
+            "location.href = " + std::string("'") + server->url("/landing/browser?ad=self") + "'", nullptr);
+        pumpFor(0.5);
+        EXPECT_EQ(opened->modalViewController(), nullptr);
+        EXPECT_EQ(tracked("click", ad), ad == "pro" ? 1 : 0);
         opened->relinquishScreen();
         platform::RunLoop::main().runPending();
         EXPECT_EQ(root.modalViewController(), nullptr);
