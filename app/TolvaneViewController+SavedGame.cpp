@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,39 @@ int64_t leadingInteger(const std::string& text) { return platform::leadingIntege
 bool fitsInt32(int64_t v)
 {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
+}
+
+// The rows a restored total's column gains above and below it: ten values
+// above a total at or over its top and some below one under its bottom, or as
+// many of them as the 32-bit range leaves. A wheel stops growing at the edge
+// of that range in play, so a total saved there has less than the full margin
+// and is still sound. Nothing when the column cannot hold the total at all.
+struct RestoreGrowth {
+    int64_t top = 0;
+    int64_t bottom = 0;
+};
+
+std::optional<RestoreGrowth> restoreGrowth(const LifeColumn& column, int64_t total)
+{
+    RestoreGrowth growth;
+    if (total >= column.max()) {
+        const int64_t needed = total - column.max();
+        int64_t count = needed + 10;
+        while (count > needed && !column.canGrowTop(count))
+            --count;
+        if (!column.canGrowTop(count))
+            return std::nullopt;
+        growth.top = count;
+    } else if (total < column.min()) {
+        const int64_t needed = int64_t(column.min()) - total;
+        int64_t count = std::max(needed, 5 - total);
+        while (count > needed && !column.canGrowBottom(count))
+            --count;
+        if (!column.canGrowBottom(count))
+            return std::nullopt;
+        growth.bottom = count;
+    }
+    return growth;
 }
 
 // The file ends with a comment holding the CRC-32 of everything before it.
@@ -170,15 +204,14 @@ bool TolvaneViewController::restoreSavedGame(const platform::Array& saved)
     }
 
     const bool samePlayers = n == numPlayers;
+    std::vector<RestoreGrowth> growths;
     if (samePlayers) {
-        // Every total must be restorable with its margin before anything changes.
+        // Every total must be restorable before anything changes.
         for (int64_t c = 0; c < n; ++c) {
-            LifeColumn trial = *ar_pickerData[c];
-            const int64_t h = totals[c];
-            if (h >= trial.max() && !trial.canGrowTop(h - trial.max() + 10))
+            const auto growth = restoreGrowth(*ar_pickerData[c], totals[c]);
+            if (!growth)
                 return false;
-            if (h < trial.min() && !trial.canGrowBottom(5 - h))
-                return false;
+            growths.push_back(*growth);
         }
     }
 
@@ -200,18 +233,14 @@ bool TolvaneViewController::restoreSavedGame(const platform::Array& saved)
 
     const int components = picker->numberOfComponents();
     for (int c = 0; c < components && c < int(totals.size()); ++c) {
-        const int h = static_cast<int>(totals[c]);
         const LifeColumn& column = *ar_pickerData[c];
-        if (h >= column.max()) {
-            AddItemToPicker(static_cast<int>(int64_t(h) - column.max() + 10), c);
-            picker->selectRow(10, c, false);
-        } else {
-            // A further player's column ends at 1, so its totals from -5 to 0
-            // get the same extension as totals below the two-player bottom.
-            if (h < column.min())
-                AddItemToPickerBottom(static_cast<int>(5 - int64_t(h)), c);
-            picker->selectRow(static_cast<int>(column.rowOf(h)), c, false);
-        }
+        // A further player's column ends at 1, so its totals from -5 to 0
+        // get the same extension as totals below the two-player bottom.
+        if (growths[c].top > 0)
+            AddItemToPicker(static_cast<int>(growths[c].top), c);
+        if (growths[c].bottom > 0)
+            AddItemToPickerBottom(static_cast<int>(growths[c].bottom), c);
+        picker->selectRow(static_cast<int>(column.rowOf(totals[c])), c, false);
     }
     return true;
 }

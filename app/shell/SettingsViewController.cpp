@@ -4,7 +4,7 @@
 #include "SettingsKeys.h"
 #include "platform/FileSystem.h"
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace tolvane {
 
@@ -54,13 +54,13 @@ const std::vector<int>& SettingsViewController::faceChoices()
     return choices;
 }
 
-int SettingsViewController::nearestChoiceRow(const std::vector<int>& choices, int64_t value)
+std::vector<int> SettingsViewController::rowsFor(const std::vector<int>& choices, int value)
 {
-    int best = 0;
-    for (int row = 1; row < int(choices.size()); ++row)
-        if (std::llabs(choices[row] - value) < std::llabs(choices[best] - value))
-            best = row;
-    return best;
+    std::vector<int> rows = choices;
+    const auto at = std::lower_bound(rows.begin(), rows.end(), value);
+    if (at == rows.end() || *at != value)
+        rows.insert(at, value);
+    return rows;
 }
 
 void SettingsViewController::loadView()
@@ -132,9 +132,17 @@ void SettingsViewController::refresh()
         return;
     for (auto& control : switches)
         control->setOn(SettingsKeys::boolValue(store_, control->objectName()));
+    // The store keeps both values inside the 32-bit range.
+    const int players = static_cast<int>(SettingsKeys::integerValue(store_, "numPlayers"));
+    const int faces = static_cast<int>(SettingsKeys::integerValue(store_, "diceFaceType"));
+    playerRows_ = rowsFor(playerChoices(), players);
+    faceRows_ = rowsFor(faceChoices(), faces);
     picker->reloadAllComponents();
-    picker->selectRow(nearestChoiceRow(playerChoices(), SettingsKeys::integerValue(store_, "numPlayers")), 0, false);
-    picker->selectRow(nearestChoiceRow(faceChoices(), SettingsKeys::integerValue(store_, "diceFaceType")), 1, false);
+    auto rowOf = [](const std::vector<int>& rows, int value) {
+        return int(std::lower_bound(rows.begin(), rows.end(), value) - rows.begin());
+    };
+    picker->selectRow(rowOf(playerRows_, players), 0, false);
+    picker->selectRow(rowOf(faceRows_, faces), 1, false);
 }
 
 platform::Switch* SettingsViewController::switchForKey(const std::string& key) const
@@ -177,23 +185,23 @@ int SettingsViewController::numberOfComponentsInPickerView(platform::PickerView&
 
 int SettingsViewController::numberOfRowsInComponent(platform::PickerView&, int component)
 {
-    return component == 0 ? int(playerChoices().size()) : int(faceChoices().size());
+    return component == 0 ? int(playerRows_.size()) : int(faceRows_.size());
 }
 
 std::string SettingsViewController::titleForRow(platform::PickerView&, int row, int component)
 {
-    const auto& choices = component == 0 ? playerChoices() : faceChoices();
-    if (row < 0 || row >= int(choices.size()))
+    const auto& rows = component == 0 ? playerRows_ : faceRows_;
+    if (row < 0 || row >= int(rows.size()))
         return {};
-    return component == 0 ? std::to_string(choices[row]) + " players" : "D" + std::to_string(choices[row]);
+    return component == 0 ? std::to_string(rows[row]) + " players" : "D" + std::to_string(rows[row]);
 }
 
 void SettingsViewController::didSelectRow(platform::PickerView&, int row, int component)
 {
-    const auto& choices = component == 0 ? playerChoices() : faceChoices();
-    if (row < 0 || row >= int(choices.size()))
+    const auto& rows = component == 0 ? playerRows_ : faceRows_;
+    if (row < 0 || row >= int(rows.size()))
         return;
-    apply(component == 0 ? "numPlayers" : "diceFaceType", platform::Value(choices[row]));
+    apply(component == 0 ? "numPlayers" : "diceFaceType", platform::Value(rows[row]));
 }
 
 }

@@ -26,10 +26,10 @@ public:
     // The choices offered: players 2 to 6, and the usual dice.
     static const std::vector<int>& playerChoices();
     static const std::vector<int>& faceChoices();
-    // The row showing the choice nearest to a stored value (ties go to the
-    // smaller choice). A stored value that is not offered is shown at its
-    // nearest choice but left in the store until the user picks another.
-    static int nearestChoiceRow(const std::vector<int>& choices, int64_t value);
+    // The rows a wheel shows for a stored value: the choices, and the value
+    // in its place among them when it is not one (the store and the command
+    // line take more), so that the window shows what the game uses.
+    static std::vector<int> rowsFor(const std::vector<int>& choices, int value);
 
     void loadView() override;
     void viewDidLoad() override;
@@ -68,6 +68,9 @@ private:
     void apply(const char* key, const platform::Value& value);
 
     platform::UserDefaults& store_;
+    // What each wheel shows, from the last refresh.
+    std::vector<int> playerRows_;
+    std::vector<int> faceRows_;
 };
 
 }

@@ -78,6 +78,11 @@ struct PickerImpl final : View::Impl {
     void reloadAll()
     {
         loaded = true;
+        // Whatever the wheels were turned to before the reload meant rows of
+        // the old data; none of it is reported now, and a drag on a wheel
+        // that is gone ends here (later moves would read past the wheels).
+        dropWheel(-1);
+        dragComponent = -1;
         int n = askComponents();
         // New components start at row 0; existing ones keep their row.
         counts.resize(size_t(n), 0);
@@ -89,6 +94,7 @@ struct PickerImpl final : View::Impl {
     {
         if (k < 0 || k >= int(counts.size()))
             return;
+        dropWheel(k);
         int rows = askRows(k);
         // The data source may have reloaded us meanwhile.
         if (k >= int(counts.size()))
@@ -101,6 +107,19 @@ struct PickerImpl final : View::Impl {
             widget->update();
     }
     bool valid(int k) const { return k >= 0 && k < int(counts.size()); }
+
+    // A mouse-wheel turn not yet reported on wheel `k` (any wheel: -1) is
+    // forgotten: the program has changed that wheel since, and its change
+    // wins, as it does over a drag. Reported late, the old turn would be read
+    // as a choice among the new rows.
+    void dropWheel(int k)
+    {
+        if (wheelComponent < 0 || (k >= 0 && wheelComponent != k))
+            return;
+        wheelRest.reset();
+        wheelComponent = -1;
+        wheelRemainder = 0;
+    }
 
     float rowHeight(int k)
     {
@@ -393,6 +412,7 @@ void PickerView::selectRow(int row, int component, bool)
     p.selected[size_t(component)] = std::clamp(row, 0, p.counts[size_t(component)] - 1);
     if (p.dragComponent == component)
         p.dragComponent = -1;
+    p.dropWheel(component);
     impl().widget->update();
     if (p.selected[size_t(component)] != before)
         p.selectionChanged(component);

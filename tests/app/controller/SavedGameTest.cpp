@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <tuple>
 
 class SavedGameTest : public ControllerTest {
@@ -119,6 +120,24 @@ TEST_F(SavedGameTest, OutOfRangeTotalsGetTheirMargins)
     EXPECT_EQ(c().getHP(0), 30);
     EXPECT_EQ(c().minOfPicker(1), -5);
     EXPECT_EQ(selected(1), 35);
+    quit();
+
+    // The furthest totals play reaches: the wheel grows ten at a time and
+    // stops short of the 32-bit edge (up), or of the most rows a column holds
+    // (down). Such a game is sound and restores whole, with what margin fits.
+    const int top = 30 + (std::numeric_limits<int32_t>::max() - 30) / 10 * 10;
+    const int bottom = -5 - (std::numeric_limits<int32_t>::max() - 36) / 10 * 10;
+    writeSavedGame({ "2", "Orrin", "Ajani", std::to_string(top), "36", std::to_string(bottom), "36",
+        platform::Date { 1.7e9 }, "Orrin", top, platform::Date { 1.7e9 + 60 }, "Ajani", bottom });
+    launch();
+    EXPECT_TRUE(keptDamaged().empty());
+    EXPECT_EQ(c().nameField0->text(), "Orrin");
+    EXPECT_EQ(c().nameField1->text(), "Ajani");
+    EXPECT_EQ(c().getHP(0), top);
+    EXPECT_EQ(c().getHP(1), bottom);
+    EXPECT_EQ(c().arHp, (std::vector<int> { top, bottom }));
+    EXPECT_EQ(rows(0), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(rows(1), std::numeric_limits<int32_t>::max());
 }
 
 TEST_F(SavedGameTest, MorePlayersSavedThanConfiguredRestoreOnlyNames)

@@ -97,28 +97,35 @@ TEST_F(SettingsViewControllerTest, AChangeThatCannotBeWrittenIsShownAndWrittenWi
     EXPECT_EQ(file.integerForKey("numPlayers"), 3);
 }
 
+// A stored value that is not among the choices (the store and the command
+// line take more) is shown as it is, as a row of its own in order among them,
+// and stays in the store until the user picks another row.
 TEST_F(SettingsViewControllerTest, ShowsStoredValuesAndLeavesUnofferedOnesAlone)
 {
     store->setBool("is5hp", false);
-    store->setInteger("numPlayers", 9);
+    store->setInteger("numPlayers", 12);
     store->setInteger("diceFaceType", 7);
     store->synchronize();
+    const auto before = platform::FileSystem::readFile(path);
+    ASSERT_TRUE(before);
     auto& vc = open();
     EXPECT_FALSE(vc.switchForKey("is5hp")->isOn());
-    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(0), 0), "6 players");
-    EXPECT_EQ(vc.picker->textForRow(vc.picker->selectedRowInComponent(1), 1), "D6");
-    auto file = reread();
-    EXPECT_EQ(file.integerForKey("numPlayers"), 9);
-    EXPECT_EQ(file.integerForKey("diceFaceType"), 7);
-}
+    platform::PickerView& picker = *vc.picker;
+    EXPECT_EQ(picker.textForRow(picker.selectedRowInComponent(0), 0), "12 players");
+    EXPECT_EQ(picker.textForRow(picker.selectedRowInComponent(1), 1), "D7");
+    EXPECT_EQ(picker.numberOfRowsInComponent(0), int(SettingsViewController::playerChoices().size()) + 1);
+    EXPECT_EQ(picker.numberOfRowsInComponent(1), int(SettingsViewController::faceChoices().size()) + 1);
+    EXPECT_EQ(picker.textForRow(picker.selectedRowInComponent(1) - 1, 1), "D6");
+    EXPECT_EQ(picker.textForRow(picker.selectedRowInComponent(1) + 1, 1), "D8");
+    EXPECT_EQ(platform::FileSystem::readFile(path).value_or("<none>"), *before) << "opening wrote nothing";
 
-TEST(SettingsChoices, NearestChoiceRow)
-{
-    const std::vector<int> faces { 2, 4, 6, 8, 10, 12, 20, 100 };
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 20), 6);
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 5), 1); // a tie goes to the smaller
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, -2147483648LL), 0);
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 2147483647), 7);
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 59), 6);
-    EXPECT_EQ(SettingsViewController::nearestChoiceRow(faces, 61), 7);
+    picker.simulateUserSelect(picker.selectedRowInComponent(1) + 1, 1);
+    picker.simulateUserSelect(1, 0);
+    auto file = reread();
+    EXPECT_EQ(file.integerForKey("diceFaceType"), 8);
+    EXPECT_EQ(file.integerForKey("numPlayers"), 3);
+    // A value beyond what the game takes is shown as the game uses it.
+    store->setInteger("numPlayers", 40);
+    vc.refresh();
+    EXPECT_EQ(picker.textForRow(picker.selectedRowInComponent(0), 0), "12 players");
 }

@@ -184,6 +184,75 @@ TEST(PickerView, MouseWheelRestsAfterAPauseAndReportsOnce)
     EXPECT_EQ(cols.selections[1].second, 1);
 }
 
+// A turn not yet reported when the program changes the wheel is never
+// reported: coming later, it would read as a choice among the new rows (a
+// poison toggle reloads every wheel, an undo selects the rows it restores).
+TEST(PickerView, AProgramChangeWinsOverATurnNotYetReported)
+{
+    Columns cols;
+    PickerView picker({ 0, 0, 320, 216 });
+    picker.setDataSource(&cols);
+    picker.setDelegate(&cols);
+    picker.selectRow(10, 0, false);
+    picker.simulateWheel(0, 2);
+    picker.selectRow(4, 0, false);
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    EXPECT_TRUE(cols.selections.empty());
+    EXPECT_EQ(picker.selectedRowInComponent(0), 4);
+
+    // The program changing another wheel leaves the turn to be reported.
+    picker.simulateWheel(0, 1);
+    picker.selectRow(7, 1, false);
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    EXPECT_EQ(cols.selections, (std::vector<std::pair<int, int>> { { 5, 0 } }));
+
+    cols.selections.clear();
+    picker.simulateWheel(1, -3);
+    picker.reloadAllComponents();
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    EXPECT_TRUE(cols.selections.empty());
+    picker.simulateWheel(1, 1);
+    picker.reloadComponent(1);
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    EXPECT_TRUE(cols.selections.empty());
+    // The wheel turns and reports as before once the program is done.
+    picker.simulateWheel(1, 1);
+    uitest::advance(PickerView::kWheelRestSeconds + 0.01);
+    EXPECT_EQ(cols.selections, (std::vector<std::pair<int, int>> { { 6, 1 } }));
+
+    // A drag on the last wheel when the picker loses it (three wheels to two)
+    // ends there: the wheel that is gone is never asked about or reported.
+    struct Shrinking final : PickerViewDataSource, PickerViewDelegate {
+        int components = 3;
+        std::vector<int> stray; // components asked about that were not there
+        int reports = 0;
+        int numberOfComponentsInPickerView(PickerView&) override { return components; }
+        int numberOfRowsInComponent(PickerView&, int) override { return 36; }
+        float rowHeightForComponent(PickerView& p, int k) override
+        {
+            if (k >= components)
+                stray.push_back(k);
+            // The drag is under way: the picker loses its last wheel now.
+            if (k == 2 && components == 3) {
+                components = 2;
+                p.reloadAllComponents();
+            }
+            return 44;
+        }
+        void didSelectRow(PickerView&, int, int) override { ++reports; }
+    } shrink;
+    PickerView three({ 0, 0, 330, 216 });
+    three.setDataSource(&shrink);
+    three.setDelegate(&shrink);
+    three.selectRow(10, 2, false);
+    three.simulateDrag(2, -3 * 44);
+    EXPECT_EQ(three.numberOfComponents(), 2);
+    EXPECT_TRUE(shrink.stray.empty());
+    EXPECT_EQ(shrink.reports, 0);
+    three.simulateDrag(1, -44);
+    EXPECT_EQ(shrink.reports, 1);
+}
+
 TEST(PickerView, DelegateMayReloadAndReselectWhileReportingATurn)
 {
     // The game grows the wheel and moves the selection inside didSelectRow.
