@@ -36,9 +36,16 @@ void leaveFor(const platform::Url& url, const std::shared_ptr<ADSDelegateManager
         return;
     }
     repeatCount = 0;
+    std::string text = url.absoluteString();
+    // The application hears that the user leaves only when something will
+    // take the user.
+    if (!platform::Application::shared().canOpenURL(text)) {
+        platform::Console::log("<Ads> Nothing here opens a \"" + url.scheme() + "\" URL");
+        return;
+    }
     if (manager)
         manager->willLeaveApplication();
-    platform::RunLoop::main().post([text = url.absoluteString()] { platform::Application::shared().openURL(text); });
+    platform::RunLoop::main().post([text = std::move(text)] { platform::Application::shared().openURL(text); });
 }
 
 std::string stringFor(const platform::Dictionary& d, const char* key)

@@ -177,10 +177,16 @@ TEST_F(ADSOpenerTest, OnlyTheWebMailTelephoneAndBookstoresMayLeave)
     platform::RunLoop::main().runPending();
     EXPECT_TRUE(newlyOpened().empty());
     EXPECT_EQ(leaving.left, 0);
-    // The bookstores may leave too, though nothing on a desktop answers them.
+    // The bookstores may leave too, but nothing on a desktop answers them:
+    // the application is not told that the user is leaving, and it says why.
     for (const char* url : { "http://a.example/", "https://a.example/", "mailto:a@example.com", "tel:1", "itms-books://b",
              "kindle://home" })
         EXPECT_TRUE(ADSOpener::mayLeaveFor(*platform::Url::fromString(url))) << url;
+    opener.openApp(platform::Url::fromString("kindle://home"));
+    platform::RunLoop::main().runPending();
+    EXPECT_EQ(platform::Console::takeLines(), (std::vector<std::string> { "<Ads> Nothing here opens a \"kindle\" URL" }));
+    EXPECT_EQ(leaving.left, 0);
+    EXPECT_TRUE(newlyOpened().empty());
 }
 
 TEST_F(ADSOpenerTest, TheComposerTakesItsFieldsFromTheMailtoURL)
