@@ -7,6 +7,7 @@
 #include "Statistics/ADSStatistics.h"
 #include "Utility/ADSNetworkUtilities.h"
 #include "WebApp/ADSWebAppViewController.h"
+#include "platform/Clock.h"
 #include "platform/Components.h"
 #include "platform/Console.h"
 #include "platform/RunLoop.h"
@@ -21,6 +22,12 @@ namespace {
 int repeatCount = 0;
 constexpr double kTrackingWait = 0.3;
 constexpr int kMaximumDeferrals = 3;
+// On a handheld, leaving sends the application away and its ad pages stop.
+// Here they run on, and a page that asks again and again would open the
+// desktop's browser again and again; one leave a second is the most a user
+// could mean.
+constexpr double kLeaveInterval = 1;
+double lastLeft = -kLeaveInterval;
 
 // What may take the user out of the application: the web, mail, the
 // telephone and the two bookstores whose presence ad requests report. Files,
@@ -43,6 +50,12 @@ void leaveFor(const platform::Url& url, const std::shared_ptr<ADSDelegateManager
         platform::Console::log("<Ads> Nothing here opens a \"" + url.scheme() + "\" URL");
         return;
     }
+    const double now = platform::Clock::shared().now();
+    if (now - lastLeft < kLeaveInterval) {
+        platform::Console::log("<Ads> Refused to leave the application again within a second");
+        return;
+    }
+    lastLeft = now;
     if (manager)
         manager->willLeaveApplication();
     platform::RunLoop::main().post([text = std::move(text)] { platform::Application::shared().openURL(text); });

@@ -122,13 +122,25 @@ TEST_F(ADSOpenerTest, EveryActionGoesToItsTarget)
 
     // "call", "app" and anything else leave the application, on the next turn.
     opener.openNotification(open({ { "a", "call" }, { "u", "tel:5551234" } }));
-    opener.openNotification(open({ { "a", "app" }, { "u", "https://example.com/app" } }));
-    opener.openNotification(open({ { "a", "whatever" }, { "u", "mailto:a@example.com" } }));
-    EXPECT_EQ(leaving.left, 3) << "the application hears it first";
+    EXPECT_EQ(leaving.left, 1) << "the application hears it first";
     EXPECT_TRUE(newlyOpened().empty());
+    platform::RunLoop::main().runPending();
+    advance(1);
+    opener.openNotification(open({ { "a", "app" }, { "u", "https://example.com/app" } }));
+    advance(1);
+    opener.openNotification(open({ { "a", "whatever" }, { "u", "mailto:a@example.com" } }));
     platform::RunLoop::main().runPending();
     EXPECT_EQ(newlyOpened(), (std::vector<std::string> { "tel:5551234", "https://example.com/app", "mailto:a@example.com" }));
     EXPECT_TRUE(platform::Console::takeLines().empty());
+
+    // A page that asks again at once does not send the user off again.
+    advance(0.9);
+    opener.openNotification(open({ { "a", "app" }, { "u", "https://example.com/again" } }));
+    platform::RunLoop::main().runPending();
+    EXPECT_EQ(platform::Console::takeLines(),
+        (std::vector<std::string> { "<Ads> Refused to leave the application again within a second" }));
+    EXPECT_EQ(leaving.left, 3);
+    EXPECT_EQ(newlyOpened().size(), 3u);
 }
 
 TEST_F(ADSOpenerTest, LeavingWaitsForRunningPingsAtMostThreeTimesWhoeverAsked)
@@ -149,6 +161,7 @@ TEST_F(ADSOpenerTest, LeavingWaitsForRunningPingsAtMostThreeTimesWhoeverAsked)
 
     // A new open counts from 0 again, and stops waiting when the ping ends;
     // the opener that asked may be gone by then (the browser makes one for one call).
+    advance(1);
     {
         ADSOpener once;
         once.setDelegateManager(manager);
