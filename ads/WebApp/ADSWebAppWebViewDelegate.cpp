@@ -8,29 +8,24 @@
 #include "WebApp/ADSWebAppViewControllerPrivate.h"
 #include "platform/ui/Controls.h"
 
-namespace {
-bool timingRuns(const char* name)
-{
-    ADSTiming* t = ADSStatistics::sharedStatistics().timingNamed(name);
-    return t && t->isActive();
-}
-}
-
 ADSWebAppWebViewDelegate::ADSWebAppWebViewDelegate(ADSWebAppViewControllerPrivate& webAppPrivate)
     : webAppPrivate_(&webAppPrivate)
 {
 }
 
+// The landing page's load is timed once per reporting period, as in the
+// browser: a later page of the web app neither starts it again (losing the
+// first load's time) nor leaves it running.
 void ADSWebAppWebViewDelegate::webViewDidStartLoad(platform::WebView& webView)
 {
-    if (!timingRuns(kADSParameterPriorLandingPageLoad))
+    if (!ADSStatistics::sharedStatistics().timingNamed(kADSParameterPriorLandingPageLoad))
         ADSStatistics::sharedStatistics().startTimingNamed(kADSParameterPriorLandingPageLoad);
     ADSWebViewDelegate::webViewDidStartLoad(webView);
 }
 
 void ADSWebAppWebViewDelegate::webViewDidFinishLoad(platform::WebView& webView)
 {
-    if (!timingRuns(kADSParameterPriorLandingPageDuration)) {
+    if (!ADSStatistics::sharedStatistics().timingNamed(kADSParameterPriorLandingPageDuration)) {
         auto& statistics = ADSStatistics::sharedStatistics();
         statistics.endTimingNamed(kADSParameterPriorLandingPageLoad);
         statistics.startTimingNamed(kADSParameterPriorLandingPageDuration);

@@ -65,8 +65,8 @@ TEST_F(ADSWebAppViewControllerTest, OnShowComesOnceWhenThePageHasLoadedAndAppear
     early->viewDidAppear(false);
     ASSERT_TRUE(pumpUntil([&] { return evaluate(earlyPage, "shown") == "1"; }));
 
-    // Appeared first: presented at once, still loading. (Statistics afresh: a
-    // second web app in one period would start the landing-page load again.)
+    // Appeared first: presented at once, still loading. (Statistics afresh:
+    // the landing-page timings are taken once per reporting period.)
     freshStatistics();
     auto late = std::make_shared<ADSWebAppViewController>();
     late->load(page());
@@ -80,6 +80,13 @@ TEST_F(ADSWebAppViewControllerTest, OnShowComesOnceWhenThePageHasLoadedAndAppear
     late->viewDidAppear(true); // the late call of a presentation without a root
     pumpFor(0.3);
     EXPECT_EQ(evaluate(earlyPage, "shown") + evaluate(latePage, "shown"), "11") << "never twice";
+    EXPECT_FALSE(timingRuns(kADSParameterPriorLandingPageLoad));
+    EXPECT_TRUE(timingRuns(kADSParameterPriorLandingPageDuration));
+
+    // A second page in the web app keeps the first one's load time: the
+    // landing-page load is neither started again nor left running.
+    latePage.stringByEvaluatingJavaScriptFromString("window.marker = 1; location.reload();", nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return !latePage.isLoading() && evaluate(latePage, "typeof marker") == "undefined"; }, 30));
     EXPECT_FALSE(timingRuns(kADSParameterPriorLandingPageLoad));
     EXPECT_TRUE(timingRuns(kADSParameterPriorLandingPageDuration));
 
