@@ -49,6 +49,15 @@ bool WindowCommands::questionOnScreen() const
     return alert && alert->isVisible();
 }
 
+// Full-screen content (an ad's page, the browser) covers the game: the menu's
+// commands wait for the game as its keys do. Settings opened then would bring
+// the ads' refresh back under that content when they close.
+bool WindowCommands::covered() const
+{
+    auto* vc = game();
+    return vc && vc->modalViewController();
+}
+
 void WindowCommands::tap(platform::Button* button)
 {
     // A question on screen is modal: only Return and Escape answer it.
@@ -145,7 +154,8 @@ std::string WindowCommands::keyMapText() const
 void WindowCommands::showKeyMap()
 {
     platform::Window* window = delegate_.window.get();
-    if (!window || isKeyMapShown())
+    // Over a question the map would hide it, while Return still answers it.
+    if (!window || isKeyMapShown() || questionOnScreen() || covered())
         return;
     const platform::Rect frame = window->frame();
     const platform::Rect area { 0, 20, frame.width, frame.height - 20 };
@@ -176,7 +186,7 @@ void WindowCommands::hideKeyMap()
 
 void WindowCommands::openSettings()
 {
-    if (settings_ || !delegate_.window)
+    if (settings_ || !delegate_.window || covered())
         return;
     auto& app = platform::Application::shared();
     app.enterBackground();
@@ -205,13 +215,13 @@ void WindowCommands::closeSettings()
 bool WindowCommands::undo()
 {
     auto* vc = game();
-    return vc && !questionOnScreen() && vc->undo();
+    return vc && !questionOnScreen() && !covered() && vc->undo();
 }
 
 bool WindowCommands::redo()
 {
     auto* vc = game();
-    return vc && !questionOnScreen() && vc->redo();
+    return vc && !questionOnScreen() && !covered() && vc->redo();
 }
 
 }

@@ -50,6 +50,7 @@ public:
 
 private:
     TolvaneViewController* game() const;
+    bool covered() const;
     bool questionOnScreen() const;
     void bindKeys();
     void tap(platform::Button* button);

@@ -33,6 +33,7 @@ class Dimmer final : public QWidget {
 public:
     explicit Dimmer(QWidget* host) : QWidget(host)
     {
+        setProperty(kStaysOnTopProperty, true);
         if (host)
             host->installEventFilter(this);
     }

@@ -324,6 +324,12 @@ void View::insertSubviewAtIndex(View& child, int index)
     for (View* c : v)
         if (c->impl_->widget)
             c->impl_->widget->raise();
+    // A view added under an open alert must not cover it: the alert would be
+    // hidden and yet answer Return.
+    if (impl_->widget)
+        for (QObject* o : impl_->widget->children())
+            if (auto* w = qobject_cast<QWidget*>(o); w && w->property(kStaysOnTopProperty).toBool())
+                w->raise();
     child.impl_->applyGeometry();
     child.impl_->applyVisibility();
 }

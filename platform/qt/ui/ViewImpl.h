@@ -15,6 +15,10 @@ namespace platform {
 
 class BaseWidget;
 
+// A widget with this property set is drawn over the views beside it (an
+// alert's dimmed layer): restacking the views puts it back on top.
+inline constexpr const char* kStaysOnTopProperty = "tolvaneStaysOnTop";
+
 struct View::Impl {
     // Whether the widget takes pointer events or lets them through to the
     // view below (labels, images and spinners only show things).

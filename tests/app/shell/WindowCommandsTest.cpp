@@ -97,6 +97,8 @@ TEST_F(WindowCommandsTest, TwoPlayersPlayByKeys)
     ASSERT_NE(game().currentAlert(), nullptr);
     keys("W, Ctrl+Z"); // modal: nothing
     EXPECT_EQ(totals(), (std::vector<int> { 26, 11 }));
+    keys("F1"); // the key map would go over the question, which Return still answers
+    EXPECT_FALSE(commands->isKeyMapShown());
     keys("Escape");
     EXPECT_EQ(game().currentAlert(), nullptr);
     EXPECT_EQ(totals(), (std::vector<int> { 26, 11 }));
@@ -119,17 +121,26 @@ TEST_F(WindowCommandsTest, TwoPlayersPlayByKeys)
     EXPECT_TRUE(game().nameField0->isFirstResponder());
     game().nameField0->resignFirstResponder();
 
-    // Full-screen content over the game covers its controls and their keys.
+    // Full-screen content over the game covers its controls and their keys,
+    // the menu's too.
     keys("L");
     ASSERT_TRUE(game().frontViewVisible);
+    keys("W");
     platform::ViewController cover;
     game().presentModalViewController(cover, false);
     keys("W, Up, R");
-    EXPECT_EQ(totals(), (std::vector<int> { 20, 20 }));
+    keys("Ctrl+Z");
+    EXPECT_EQ(totals(), (std::vector<int> { 21, 20 }));
+    keys("Ctrl+Shift+Z");
+    keys("Ctrl+,");
+    keys("F1");
+    EXPECT_EQ(totals(), (std::vector<int> { 21, 20 }));
     EXPECT_EQ(game().currentAlert(), nullptr);
+    EXPECT_EQ(commands->settingsWindow(), nullptr);
+    EXPECT_FALSE(commands->isKeyMapShown());
     game().dismissModalViewControllerAnimated(false);
     keys("W");
-    EXPECT_EQ(totals(), (std::vector<int> { 21, 20 }));
+    EXPECT_EQ(totals(), (std::vector<int> { 22, 20 }));
 }
 
 // Three or more players: "All +1" and "All -1", and a digit picks the player

@@ -1,4 +1,6 @@
 #include "platform/ui/AlertView.h"
+#include "platform/ui/Image.h"
+#include "platform/ui/Window.h"
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -70,4 +72,24 @@ TEST(AlertView, DelegateMayDestroyTheAlert)
     EXPECT_EQ(index, 0);
     EXPECT_EQ(alert, nullptr);
     EXPECT_EQ(AlertView::current(), nullptr);
+}
+
+// A view added to the window while a question is up (a notice, an overlay)
+// stays under its dimmed layer: a hidden question would still answer Return.
+TEST(AlertView, ViewsAddedWhileItIsUpStayUnderIt)
+{
+    Window window({ 0, 0, 320, 480 });
+    window.makeKeyAndVisible();
+    AlertView alert("Reset", "Reset the game?", "Cancel", { "OK" });
+    alert.show();
+    View late({ 0, 0, 320, 480 });
+    late.setBackgroundColor(Color::red_());
+    window.addSubview(late);
+    const std::string path = ::testing::TempDir() + "alert-over-late-view.png";
+    ASSERT_TRUE(window.renderToPng(path));
+    auto picture = Image::fromFile(path);
+    ASSERT_TRUE(picture);
+    const Color corner = picture->pixelColor(5, picture->pixelHeight() - 5);
+    EXPECT_GT(corner.red, 0.1f) << "the red view is there";
+    EXPECT_LT(corner.red, 0.9f) << "and dimmed by the question's layer";
 }
