@@ -128,6 +128,7 @@ void TolvaneViewController::savePref()
     // disk, and the player is told where and why instead of losing play unawares.
     auto written = platform::FileSystem::writeAtomically(path, withDigest(platform::PropertyList::serialize(
                                                                     platform::Value(std::move(saved)))));
+    lastSaveFailed_ = !written;
     if (!written) {
         platform::Console::log("Could not save the game: " + written.error().message);
         showSaveNotice("The game could not be saved in " + folder + ": " + std::strerror(int(written.error().code)));

@@ -215,6 +215,8 @@ public:
     static constexpr int kDamagedSavedGamesKept = 5;
     // The notice of a failed save, or null while saves succeed.
     platform::Label* saveNotice() const { return saveNotice_.get(); }
+    // The last save of the game failed: the file holds an earlier game.
+    bool lastSaveFailed() const { return lastSaveFailed_; }
 
     // ---- Orientation and layout ----
     bool shouldAutorotateToInterfaceOrientation(int orientation) override;
@@ -261,6 +263,7 @@ private:
 
     std::unique_ptr<platform::Timer> autosaveTimer_;
     std::unique_ptr<platform::Label> saveNotice_;
+    bool lastSaveFailed_ = false;
 
     std::unique_ptr<platform::AlertView> alert_;
     UndoHistory undoHistory_;

@@ -183,6 +183,12 @@ int Shell::runWindow(const CommandLineOptions& options)
             desktop.onQuit = nullptr;
             desktop.quit();
         }
+        // The window that would show the failure is gone: the exit status
+        // says it instead, beside the console line with the reason.
+        if (delegate->viewController && delegate->viewController->lastSaveFailed()) {
+            std::cerr << "tolvane: the game's last changes could not be saved" << std::endl;
+            rc = 1;
+        }
         commands.reset();
         desktop.detach();
         app.setDelegate(nullptr);

@@ -20,4 +20,26 @@ set -e
 [ "$rc" -eq 0 ] || fail "exit status $rc after SIGTERM (143 means the signal was not handled)"
 [ -f "$H/Documents/data.plist" ] || fail "no saved game after SIGTERM"
 grep -q "<string>2</string>" "$H/Documents/data.plist" || fail "saved game lacks its header"
+
+# A save that cannot be made on the way out (no documents folder can be made
+# where a file stands) is no clean end: exit 1, with the reason on stderr.
+H2="$WORK/home2"
+mkdir -p "$H2"
+: > "$H2/Documents"
+"$TOLVANE" --home "$H2" 2> "$WORK/window2.err" &
+pid=$!
+for _ in $(seq 300); do
+    grep -q "viewDidLoad start!" "$WORK/window2.err" 2>/dev/null && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+grep -q "viewDidLoad start!" "$WORK/window2.err" || { kill -KILL "$pid" 2>/dev/null; fail "the second window did not start"; }
+kill -TERM "$pid"
+set +e
+wait "$pid"
+rc=$?
+set -e
+[ "$rc" -eq 1 ] || fail "exit status $rc after SIGTERM with a save that failed"
+grep -q "Could not save the game" "$WORK/window2.err" || fail "no reason given: $(cat "$WORK/window2.err")"
+grep -q "the game's last changes could not be saved" "$WORK/window2.err" || fail "no final word on the lost save"
 echo "window_signal: ok"
