@@ -15,6 +15,7 @@
 #include "platform/desktop/DesktopShell.h"
 #include "platform/ui/Application.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -213,9 +214,13 @@ int Shell::runAutomation(const CommandLineOptions& options)
 {
     std::string script;
     if (options.script) {
-        auto text = platform::FileSystem::readFile(*options.script);
+        // No script comes near this; /dev/zero or a runaway file would take
+        // the memory with it.
+        constexpr long long kMaxScriptBytes = 4 * 1024 * 1024;
+        auto text = platform::FileSystem::readFile(*options.script, kMaxScriptBytes);
         if (!text) {
-            std::cerr << "tolvane: cannot read the script " << *options.script << ": " << text.error().message << std::endl;
+            std::cerr << "tolvane: cannot read the script " << *options.script << ": "
+                      << (text.error().code == EFBIG ? std::string("it is longer than 4 MiB") : text.error().message) << std::endl;
             return 1;
         }
         script = std::move(*text);

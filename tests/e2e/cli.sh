@@ -90,6 +90,10 @@ SCRIPT
 grep -q '^line 2: rotate' "$WORK/badarg.err" || fail "bad argument message"
 
 expect_rc 1 "missing script file" "$TOLVANE" --script "$WORK/no-such-script.txt"
+# A script is read up to 4 MiB; a longer one (or an endless stream) is refused unread.
+head -c 4194305 /dev/zero | tr '\0' '#' > "$WORK/huge-script.txt"
+expect_rc 1 "a script over 4 MiB" "$TOLVANE" --home "$WORK/h1" --script "$WORK/huge-script.txt"
+grep -q "cannot read the script .*4 MiB" "$WORK/cmd.err" || fail "oversized script message: $(cat "$WORK/cmd.err")"
 
 # A script without --home runs in a temporary home: its --set and settings
 # reach the script, and the player's own settings file is never written.
