@@ -336,6 +336,9 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         std::string_view file = trim(stripComment(rest));
         if (file.empty())
             return fail("screenshot needs a file name");
+        // Written through a Unicode name: broken bytes would land elsewhere.
+        if (!platform::utf8::isValid(file))
+            return fail("screenshot file name is not valid UTF-8");
         cmd.kind = K::Screenshot;
         cmd.word = std::string(file);
         return cmd;

@@ -124,6 +124,17 @@ w, h = struct.unpack(">II", data[16:24])
 assert (w, h) in ((320, 480), (640, 960)), (w, h)
 PY
 
+# A file name that is not UTF-8 would be written under another name: refused
+# before anything runs, from the command line as from a script.
+mkdir -p "$WORK/shots"
+BADNAME="$(printf '%s/shots/bad\377.png' "$WORK")"
+expect_rc 2 "--screenshot not UTF-8" "$TOLVANE" --home "$WORK/h5" --screenshot "$BADNAME"
+LC_ALL=C grep -aq -- "--screenshot .*not valid UTF-8" "$WORK/cmd.err" || fail "--screenshot not UTF-8 message: $(cat "$WORK/cmd.err")"
+printf 'launch\nscreenshot %s\n' "$BADNAME" > "$WORK/badshot.txt"
+expect_rc 2 "screenshot not UTF-8" "$TOLVANE" --home "$WORK/h5" --script "$WORK/badshot.txt"
+grep -aq "^line 2: screenshot file name is not valid UTF-8" "$WORK/cmd.err" || fail "screenshot not UTF-8 message: $(cat "$WORK/cmd.err")"
+[ -z "$(ls -A "$WORK/shots")" ] || fail "a refused screenshot was written: $(ls "$WORK/shots")"
+
 # Without a display the window cannot open: a message and exit 1, no crash.
 expect_rc 1 "no display" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TOLVANE" --home "$WORK/h6"
 grep -q "no display" "$WORK/cmd.err" || fail "no display message"
