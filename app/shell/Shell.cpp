@@ -111,10 +111,10 @@ int Shell::main(int argc, char** argv)
     }
 
     bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
-    // A script without --home runs in a temporary home, and its --set goes
-    // there (see runAutomation), never into the player's own settings.
-    const bool temporaryHome = options->script && !options->home;
-    if (!options->assignments.empty() && !temporaryHome) {
+    // Beside a script, --set waits until the script is read and checked (see
+    // runAutomation): a script that never runs leaves the settings alone, and
+    // one without --home keeps them in its temporary home, never the player's.
+    if (!options->assignments.empty() && !options->script) {
         int rc;
         {
             Session session(Session::Kind::Headless, options->home.value_or(""), argc > 0 ? argv[0] : nullptr);
@@ -250,7 +250,7 @@ int Shell::runAutomation(const CommandLineOptions& options)
     int rc;
     {
         Session session(Session::Kind::Automation, home);
-        if (temporary && !options.assignments.empty()) {
+        if (options.script && !options.assignments.empty()) {
             if (int applied = applyAssignments(options.assignments, std::cerr); applied != 0)
                 return applied;
         }

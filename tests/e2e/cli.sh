@@ -66,6 +66,22 @@ grep -q "numPlayers takes a whole number from 2 to 12" <<< "$(expect_rc 2 x "$TO
     || fail "the message does not give the real range"
 cmp -s "$PREFS" "$WORK/prefs.before" || fail "a refused setting changed the store"
 
+# --set beside a script is written only once the script is read and checked:
+# a faulty or missing script leaves the store as it was; a good one sees it.
+printf 'launch\njump\n' > "$WORK/bad-script.txt"
+expect_rc 2 "--set with a faulty script" "$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/bad-script.txt"
+expect_rc 1 "--set with a missing script" "$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/no-such-script.txt"
+cmp -s "$PREFS" "$WORK/prefs.before" || fail "--set was written for a script that never ran"
+set +e
+"$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/read.txt" > "$WORK/setscript.out" 2> "$WORK/setscript.err"
+RC=$?
+set -e
+expect_ok setscript
+check setscript <<'PY'
+eq(dumps[0]["numPlayers"], 5, "--set reaches the script")
+PY
+grep -A1 "<key>numPlayers</key>" "$PREFS" | grep -q "<integer>5</integer>" || fail "--set beside a good script was not stored"
+
 # Script errors name their line and stop with 2.
 run_script unknown "$WORK/h2" <<'SCRIPT'
 launch
