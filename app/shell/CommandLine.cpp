@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "platform/Utf8.h"
+
 #ifndef TOLVANE_VERSION
 #define TOLVANE_VERSION "0.0.0"
 #endif
@@ -68,8 +70,14 @@ std::optional<CommandLineOptions> CommandLine::parse(const std::vector<std::stri
                 options.assignments.push_back(*v);
             else if (arg == "--script")
                 options.script = *v;
-            else
+            else if (platform::utf8::isValid(*v))
                 options.screenshot = *v;
+            else {
+                // The toolkit writes the picture through a Unicode name, so
+                // broken bytes would land under another name than the one asked.
+                setError(error, "--screenshot " + *v + ": the file name is not valid UTF-8");
+                return std::nullopt;
+            }
         } else if (!arg.empty() && arg[0] == '-') {
             setError(error, "unknown option " + arg);
             return std::nullopt;

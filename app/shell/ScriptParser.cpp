@@ -2,6 +2,8 @@
 
 #include "SettingsKeys.h"
 
+#include "platform/Utf8.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -134,6 +136,10 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         std::string_view text = r.substr(e);
         while (!text.empty() && isSpace(text.front()))
             text.remove_prefix(1);
+        if (text.size() > kMaxNameBytes)
+            return fail("name takes at most " + std::to_string(kMaxNameBytes) + " bytes of text");
+        if (!platform::utf8::isValid(text))
+            return fail("name text is not valid UTF-8");
         cmd.kind = K::Name;
         cmd.first = *player;
         cmd.word = std::string(text);
@@ -330,6 +336,9 @@ std::optional<ScriptCommand> ScriptParser::parseLine(std::string_view raw, int l
         std::string_view file = trim(stripComment(rest));
         if (file.empty())
             return fail("screenshot needs a file name");
+        // Written through a Unicode name: broken bytes would land elsewhere.
+        if (!platform::utf8::isValid(file))
+            return fail("screenshot file name is not valid UTF-8");
         cmd.kind = K::Screenshot;
         cmd.word = std::string(file);
         return cmd;

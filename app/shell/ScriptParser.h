@@ -42,6 +42,9 @@ public:
     // The longest single `advance`: a day of virtual time. Every game-timer
     // tick on the way runs, so a runaway value would keep the run busy for hours.
     static constexpr double kMaxAdvanceSeconds = 86400;
+    // The longest text `name` types, far past any player's name: it goes in
+    // one key event a character, and the field itself stops at 32767.
+    static constexpr size_t kMaxNameBytes = 256;
     // The longest `wait` or `waitfor`, in real time: ten minutes.
     static constexpr double kMaxWaitSeconds = 600;
 

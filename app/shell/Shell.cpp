@@ -15,6 +15,7 @@
 #include "platform/desktop/DesktopShell.h"
 #include "platform/ui/Application.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -110,10 +111,10 @@ int Shell::main(int argc, char** argv)
     }
 
     bool onlySettings = !options->assignments.empty() && !options->settingsWindow && !options->script && !options->screenshot;
-    // A script without --home runs in a temporary home, and its --set goes
-    // there (see runAutomation), never into the player's own settings.
-    const bool temporaryHome = options->script && !options->home;
-    if (!options->assignments.empty() && !temporaryHome) {
+    // Beside a script, --set waits until the script is read and checked (see
+    // runAutomation): a script that never runs leaves the settings alone, and
+    // one without --home keeps them in its temporary home, never the player's.
+    if (!options->assignments.empty() && !options->script) {
         int rc;
         {
             Session session(Session::Kind::Headless, options->home.value_or(""), argc > 0 ? argv[0] : nullptr);
@@ -219,9 +220,13 @@ int Shell::runAutomation(const CommandLineOptions& options)
 {
     std::string script;
     if (options.script) {
-        auto text = platform::FileSystem::readFile(*options.script);
+        // No script comes near this; /dev/zero or a runaway file would take
+        // the memory with it.
+        constexpr long long kMaxScriptBytes = 4 * 1024 * 1024;
+        auto text = platform::FileSystem::readFile(*options.script, kMaxScriptBytes);
         if (!text) {
-            std::cerr << "tolvane: cannot read the script " << *options.script << ": " << text.error().message << std::endl;
+            std::cerr << "tolvane: cannot read the script " << *options.script << ": "
+                      << (text.error().code == EFBIG ? std::string("it is longer than 4 MiB") : text.error().message) << std::endl;
             return 1;
         }
         script = std::move(*text);
@@ -251,7 +256,7 @@ int Shell::runAutomation(const CommandLineOptions& options)
     int rc;
     {
         Session session(Session::Kind::Automation, home);
-        if (temporary && !options.assignments.empty()) {
+        if (options.script && !options.assignments.empty()) {
             if (int applied = applyAssignments(options.assignments, std::cerr); applied != 0)
                 return applied;
         }

@@ -66,6 +66,22 @@ grep -q "numPlayers takes a whole number from 2 to 12" <<< "$(expect_rc 2 x "$TO
     || fail "the message does not give the real range"
 cmp -s "$PREFS" "$WORK/prefs.before" || fail "a refused setting changed the store"
 
+# --set beside a script is written only once the script is read and checked:
+# a faulty or missing script leaves the store as it was; a good one sees it.
+printf 'launch\njump\n' > "$WORK/bad-script.txt"
+expect_rc 2 "--set with a faulty script" "$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/bad-script.txt"
+expect_rc 1 "--set with a missing script" "$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/no-such-script.txt"
+cmp -s "$PREFS" "$WORK/prefs.before" || fail "--set was written for a script that never ran"
+set +e
+"$TOLVANE" --home "$H" --set numPlayers=5 --script "$WORK/read.txt" > "$WORK/setscript.out" 2> "$WORK/setscript.err"
+RC=$?
+set -e
+expect_ok setscript
+check setscript <<'PY'
+eq(dumps[0]["numPlayers"], 5, "--set reaches the script")
+PY
+grep -A1 "<key>numPlayers</key>" "$PREFS" | grep -q "<integer>5</integer>" || fail "--set beside a good script was not stored"
+
 # Script errors name their line and stop with 2.
 run_script unknown "$WORK/h2" <<'SCRIPT'
 launch
@@ -90,6 +106,10 @@ SCRIPT
 grep -q '^line 2: rotate' "$WORK/badarg.err" || fail "bad argument message"
 
 expect_rc 1 "missing script file" "$TOLVANE" --script "$WORK/no-such-script.txt"
+# A script is read up to 4 MiB; a longer one (or an endless stream) is refused unread.
+head -c 4194305 /dev/zero | tr '\0' '#' > "$WORK/huge-script.txt"
+expect_rc 1 "a script over 4 MiB" "$TOLVANE" --home "$WORK/h1" --script "$WORK/huge-script.txt"
+grep -q "cannot read the script .*4 MiB" "$WORK/cmd.err" || fail "oversized script message: $(cat "$WORK/cmd.err")"
 
 # A script without --home runs in a temporary home: its --set and settings
 # reach the script, and the player's own settings file is never written.
@@ -119,6 +139,17 @@ assert data[:8] == b"\x89PNG\r\n\x1a\n"
 w, h = struct.unpack(">II", data[16:24])
 assert (w, h) in ((320, 480), (640, 960)), (w, h)
 PY
+
+# A file name that is not UTF-8 would be written under another name: refused
+# before anything runs, from the command line as from a script.
+mkdir -p "$WORK/shots"
+BADNAME="$(printf '%s/shots/bad\377.png' "$WORK")"
+expect_rc 2 "--screenshot not UTF-8" "$TOLVANE" --home "$WORK/h5" --screenshot "$BADNAME"
+LC_ALL=C grep -aq -- "--screenshot .*not valid UTF-8" "$WORK/cmd.err" || fail "--screenshot not UTF-8 message: $(cat "$WORK/cmd.err")"
+printf 'launch\nscreenshot %s\n' "$BADNAME" > "$WORK/badshot.txt"
+expect_rc 2 "screenshot not UTF-8" "$TOLVANE" --home "$WORK/h5" --script "$WORK/badshot.txt"
+grep -aq "^line 2: screenshot file name is not valid UTF-8" "$WORK/cmd.err" || fail "screenshot not UTF-8 message: $(cat "$WORK/cmd.err")"
+[ -z "$(ls -A "$WORK/shots")" ] || fail "a refused screenshot was written: $(ls "$WORK/shots")"
 
 # Without a display the window cannot open: a message and exit 1, no crash.
 expect_rc 1 "no display" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$TOLVANE" --home "$WORK/h6"

@@ -23,6 +23,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -82,6 +83,34 @@ QString normalizedKeys(const std::string& keys)
 }
 
 // What a key types, for the key events sent for a key sequence.
+// The keys of a sequence text ("Shift+R, Ctrl+,, Return"), however many; none
+// when any of them is no key. Keys are parted by a comma, with or without a
+// blank after it; a comma that ends the text or stands before another comma
+// is the comma key itself.
+std::vector<QKeyCombination> singleKeys(QString text)
+{
+    std::vector<QKeyCombination> keys;
+    while (!text.isEmpty()) {
+        qsizetype cut = text.indexOf(u',');
+        qsizetype next = text.size();
+        if (cut == text.size() - 1) {
+            cut = -1;
+        } else if (cut >= 0) {
+            if (text.at(cut + 1) == u',')
+                ++cut;
+            next = cut + 1;
+            if (next < text.size() && text.at(next) == u' ')
+                ++next;
+        }
+        const QKeySequence one = QKeySequence::fromString(cut < 0 ? text : text.left(cut), QKeySequence::PortableText);
+        if (one.count() != 1 || one[0].key() == Qt::Key_unknown)
+            return {};
+        keys.push_back(one[0]);
+        text = text.mid(next);
+    }
+    return keys;
+}
+
 QString typedText(int key, Qt::KeyboardModifiers modifiers)
 {
     if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
@@ -449,13 +478,14 @@ bool DesktopShell::bindKey(const std::string& keys, std::function<bool()> when, 
 bool DesktopShell::sendKeys(const std::string& sequence)
 {
     QWidget* window = impl_->widget.data();
-    const QKeySequence seq = QKeySequence::fromString(QString::fromStdString(sequence), QKeySequence::PortableText);
-    if (!window || seq.isEmpty())
+    if (!window)
         return false;
-    for (int i = 0; i < seq.count(); ++i)
-        if (seq[i].key() == Qt::Key_unknown)
-            return false;
-    for (int i = 0; i < seq.count(); ++i) {
+    // QKeySequence holds at most four keys and drops the rest without a word,
+    // so the text is split here and each key read on its own.
+    const std::vector<QKeyCombination> seq = singleKeys(QString::fromStdString(sequence));
+    if (seq.empty())
+        return false;
+    for (size_t i = 0; i < seq.size(); ++i) {
         // Each key goes where a typed one would: to the control with the
         // focus when it is in this window, else to the window.
         QWidget* target = QApplication::focusWidget();

@@ -125,6 +125,16 @@ TEST_F(DesktopShellTest, KeysPressedInTheWindowRunTheirBindings)
     EXPECT_EQ(ran, (std::vector<std::string> { "R", "Shift+R", "?", "Ctrl+Shift+Z", "Ctrl+,", "Shift+Up", "+" }));
     EXPECT_FALSE(shell->sendKeys(""));
     EXPECT_FALSE(shell->sendKeys("Ctrl+Nonsense"));
+
+    // A sequence of any length is pressed in full, a comma key included, or
+    // not at all: one faulty key anywhere refuses the whole of it.
+    ran.clear();
+    ASSERT_TRUE(shell->sendKeys("R, Ctrl+,, R, +, R, Shift+R"));
+    EXPECT_EQ(ran, (std::vector<std::string> { "R", "Ctrl+,", "R", "+", "R", "Shift+R" }));
+    ran.clear();
+    EXPECT_FALSE(shell->sendKeys("R, R, R, R, Ctrl+Nonsense"));
+    EXPECT_FALSE(shell->sendKeys("R, , R"));
+    EXPECT_TRUE(ran.empty());
 }
 
 // F11 makes the window fill the screen and back; the points stay whole and

@@ -137,6 +137,13 @@ TEST(ScriptParser, NameTakesTheRestOfTheLineAsTyped)
     EXPECT_EQ(empty.word, "");
     EXPECT_FALSE(errorOf("name Kim").empty());
     EXPECT_FALSE(errorOf("name -1 Kim").empty());
+    // Typed key by key, so a runaway text is refused before anything runs,
+    // and so are bytes the field would only show as replacement characters.
+    const std::string longest(ScriptParser::kMaxNameBytes, 'x');
+    EXPECT_EQ(one("name 1 " + longest).word, longest);
+    EXPECT_EQ(errorOf("launch\nname 1 " + longest + "x"), "line 2: name takes at most 256 bytes of text");
+    EXPECT_EQ(errorOf("name 1 Lee \xFF"), "line 1: name text is not valid UTF-8");
+    EXPECT_FALSE(errorOf("name 1 \xC0\xAF").empty()); // an overlong '/'
 }
 
 TEST(ScriptParser, AdvanceTakesPlainNonNegativeSecondsUpToADay)

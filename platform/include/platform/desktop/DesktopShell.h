@@ -64,8 +64,8 @@ public:
     // A context menu entry, placed before Quit, with its keys shown and bound.
     void addMenuEntry(const std::string& text, const std::string& keys, std::function<void()> fn);
     // Delivers a key sequence ("Ctrl+Z", "Shift+R, L") as real key events, key
-    // by key, to the control with the focus in the window (else the window).
-    // False for a text that is no key sequence.
+    // by key, to the control with the focus in the window (else the window),
+    // however many keys it holds. False, and nothing sent, when any is no key.
     bool sendKeys(const std::string& sequence);
 
     void toggleFullScreen();
