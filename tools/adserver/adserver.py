@@ -53,6 +53,7 @@ Helpers for the platform's own tests:
   /status/<code>                that status with a short body
   /redirect?to=URL[&code=302]   a redirect to URL
   /chain/<n>                    n redirects in a row, then 200
+  /badgzip                      200 with a gzip body that breaks off into garbage
   /stall?bytes=N                headers and N body bytes, then silence
   /big?size=N                   a body of N bytes (Content-Length set)
   /bigchunked?size=N            the same without Content-Length
@@ -439,6 +440,13 @@ class Handler(BaseHTTPRequestHandler):
             if n <= 0:
                 return self.send_body(200, b"end of chain")
             return self.send_body(302, b"", {"Location": "/chain/%d" % (n - 1)})
+        if path == "/badgzip":
+            # A gzip stream that breaks off into garbage partway: the
+            # client sees a 200 whose body cannot be decoded.
+            import gzip
+            good = gzip.compress(b"x" * 4000)
+            return self.send_body(200, good[:40] + b"\x00garbage" * 50,
+                                  {"Content-Type": "text/plain", "Content-Encoding": "gzip"})
         if path == "/stall":
             n = int(query.get("bytes", "0") or 0)
             self.send_response(200)

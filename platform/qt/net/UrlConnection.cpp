@@ -330,7 +330,11 @@ struct UrlConnection::Impl {
         if (!reply || !running)
             return;
         QNetworkReply::NetworkError e = reply->error();
-        bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        // Only an error status is an answer despite Qt's error; a 200 whose
+        // body could not be read (a broken compressed stream) is a failure,
+        // or the body cut short would pass for the whole one.
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        bool answered = status.isValid() && status.toInt() >= 400;
         if (e != QNetworkReply::NoError && !(answered && isHttpStatusError(e))) {
             fail(errorFrom(e, reply->errorString()));
             return;

@@ -157,6 +157,14 @@ TEST_F(UrlConnectionTest, ARedirectToAnotherSchemeFailsAsUnsupported)
     ASSERT_TRUE(pumpUntil([&] { return r.done(); }));
     ASSERT_TRUE(r.error.has_value());
     EXPECT_EQ(r.error->code, platform::URLErrorUnsupportedURL);
+
+    // A 200 whose body cannot be decoded is a failure, not a short success
+    // that a cache would keep as whole.
+    Recorder broken;
+    auto d = UrlConnection::start(requestFor(server->url("/badgzip")), &broken);
+    ASSERT_TRUE(pumpUntil([&] { return broken.done(); }));
+    EXPECT_FALSE(broken.finished) << broken.body.size() << " bytes kept";
+    EXPECT_TRUE(broken.error.has_value());
 }
 
 }
