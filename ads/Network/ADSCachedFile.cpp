@@ -76,6 +76,19 @@ platform::DateFormatter ADSCachedFile::formatterForHTTPDate()
 }
 
 namespace {
+// An HTTP date kept up to (not including) "GMT"; the format has no zone.
+std::optional<platform::Date> parseHTTPDate(const std::optional<std::string>& kept)
+{
+    if (!kept)
+        return std::nullopt;
+    std::string text = kept->substr(0, kept->find("GMT"));
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    return ADSCachedFile::formatterForHTTPDate().parse(text);
+}
+}
+
+namespace {
 constexpr std::string_view kTrailerMagic = std::string_view("\0ADSCACHE", 9);
 
 // The magic, then the CRC-32 in 8 and the length in 16 lower-case hex digits.
@@ -205,6 +218,7 @@ void ADSCachedFile::cleanUpConnection()
     }
     receivedData_.reset();
     receivedModificationDate_.reset();
+    receivedAnswerDate_.reset();
 }
 
 void ADSCachedFile::saveResponse(const platform::UrlResponse& response)
@@ -250,6 +264,7 @@ void ADSCachedFile::didReceiveResponse(platform::UrlConnection&, const platform:
             size_t gmt = modified->find("GMT");
             receivedModificationDate_ = gmt == std::string::npos ? *modified : modified->substr(0, gmt);
         }
+        receivedAnswerDate_ = response.header("Date");
         return;
     }
     // The connection ends before the delegate hears, so the delegate may
@@ -298,13 +313,14 @@ void ADSCachedFile::didFinishLoading(platform::UrlConnection&)
             delegate_->downloadDidFail(*this, platform::Error("platform.FileError", 1, error.empty() ? "write failed" : error));
         return;
     }
-    if (receivedModificationDate_) {
-        // The kept text ends with the space before the zone; the format has none.
-        std::string text = *receivedModificationDate_;
-        while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-            text.pop_back();
-        if (std::optional<platform::Date> date = formatterForHTTPDate().parse(text))
-            platform::FileSystem::setModificationTime(path, std::floor(date->secondsSince1970));
+    if (std::optional<platform::Date> date = parseHTTPDate(receivedModificationDate_)) {
+        // A date after the answer's own (metadata from the future) would make
+        // every later revalidation ask "changed since then?" and keep this
+        // copy for good; HTTP has the server's Date win then.
+        double seconds = date->secondsSince1970;
+        if (std::optional<platform::Date> sent = parseHTTPDate(receivedAnswerDate_); sent && sent->secondsSince1970 < seconds)
+            seconds = sent->secondsSince1970;
+        platform::FileSystem::setModificationTime(path, std::floor(seconds));
     }
     cleanUpConnection();
     if (delegate_)

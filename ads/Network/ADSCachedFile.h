@@ -83,6 +83,7 @@ private:
     std::unique_ptr<platform::UrlConnection> connection_;
     std::optional<std::string> receivedData_;
     std::optional<std::string> receivedModificationDate_;
+    std::optional<std::string> receivedAnswerDate_; // the answer's own "Date"
     platform::Url httpDestinationURL_;
     int httpStatusCode_ = 0;
     platform::Dictionary httpHeaders_;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -97,6 +98,16 @@ TEST_F(ADSCachedFileTest, LastModifiedSetsFileTimeAndTheNextFetchRevalidatesTo30
     auto all = recordedRequests(*server, "/content/page");
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[1].header("If-Modified-Since"), "Tue, 15 Nov 2011 08:12:31");
+
+    // A date after the answer's own (metadata from the future) would have
+    // every later revalidation ask "changed since then?" and keep this copy
+    // for good: the server's Date, the real time here, wins.
+    Outcome ahead;
+    auto future = make(ahead, "/content/ahead?lm=Fri,%2001%20Jan%202100%2000:00:00%20GMT");
+    future->validate();
+    ASSERT_TRUE(pumpUntil([&] { return ahead.done(); }));
+    ASSERT_EQ(ahead.ended, 1);
+    EXPECT_LE(platform::FileSystem::modificationTime(future->filePath()).value_or(0), double(std::time(nullptr)));
 }
 
 // The ad library's console lines since the last call.
