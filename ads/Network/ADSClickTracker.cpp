@@ -56,14 +56,18 @@ void ADSClickTracker::beginBackgroundTask()
         backgroundTaskID_ = tasks.beginTask([this] { reset(); });
     } else {
         ++untrackedPings;
+        countedPing_ = true;
     }
 }
 
+// A ping ends more than once (its outcome, then reset and destruction): only
+// the first end takes it off the count, or it would take another ping's place.
 void ADSClickTracker::endBackgroundTask()
 {
     if (backgroundTaskID_ == 0) {
-        if (untrackedPings > 0)
+        if (countedPing_ && untrackedPings > 0)
             --untrackedPings;
+        countedPing_ = false;
         return;
     }
     platform::BackgroundTasks& tasks = platform::BackgroundTasks::shared();

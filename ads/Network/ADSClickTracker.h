@@ -39,5 +39,6 @@ private:
     ADSClickTrackerDelegate* delegate_ = nullptr; // not owned
     std::unique_ptr<ADSCachedFile> tracker_;
     bool hasTracked_ = false;
+    bool countedPing_ = false; // counted among the pings running without background time
     uint32_t backgroundTaskID_ = 0;
 };

@@ -154,6 +154,24 @@ TEST_F(ADSClickTrackerTest, WithoutBackgroundTasksRunningPingsAreCounted)
     EXPECT_TRUE(ADSClickTracker::activeTrackings());
     second.reset();
     EXPECT_FALSE(ADSClickTracker::activeTrackings());
+
+    // A ping that has ended, reset again, takes nothing off another that
+    // still runs.
+    ADSClickTracker running;
+    running.trackURL(url("/stall?bytes=0"));
+    {
+        TrackerOutcome quickOutcome;
+        ADSClickTracker quick;
+        quick.setDelegate(&quickOutcome);
+        quick.trackURL(url("/content/quick"));
+        ASSERT_TRUE(pumpUntil([&] { return quickOutcome.count() > 0; }));
+        quick.reset();
+        quick.trackURL(url("/content/quick2"));
+        quick.reset();
+    }
+    EXPECT_TRUE(ADSClickTracker::activeTrackings()) << "the stalled ping still runs";
+    running.reset();
+    EXPECT_FALSE(ADSClickTracker::activeTrackings());
 }
 
 TEST_F(ADSClickTrackerTest, NoUrlIsIgnoredAndResetDeletesThePingFile)
