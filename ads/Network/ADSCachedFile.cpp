@@ -86,9 +86,7 @@ std::optional<platform::Date> parseHTTPDate(const std::optional<std::string>& ke
         text.pop_back();
     return ADSCachedFile::formatterForHTTPDate().parse(text);
 }
-}
 
-namespace {
 constexpr std::string_view kTrailerMagic = std::string_view("\0ADSCACHE", 9);
 
 // The magic, then the CRC-32 in 8 and the length in 16 lower-case hex digits.

@@ -119,13 +119,9 @@ void ADSObjectPrivate::initWithView(ADSBannerView& view)
             if (!detached_)
                 activateReloadTimer();
         });
-    center.addObserver(this, ADSViewControllerWillPresentFullScreen, nullptr, [this](const platform::Notification&) {
-        ++fullScreenContent_;
-        deactivateReloadTimer();
-    });
+    center.addObserver(this, ADSViewControllerWillPresentFullScreen, nullptr,
+        [this](const platform::Notification&) { deactivateReloadTimer(); });
     center.addObserver(this, ADSViewControllerDidRelinquishFullScreen, nullptr, [this](const platform::Notification&) {
-        if (fullScreenContent_ > 0)
-            --fullScreenContent_;
         if (!detached_)
             activateReloadTimer();
     });
@@ -157,8 +153,7 @@ ADSObjectPrivate::~ADSObjectPrivate()
 
 void ADSObjectPrivate::changeState(int32_t state)
 {
-    if (state != ShowingAd)
-        showAdTimeout_.reset();
+    stateDeadline_.reset();
     state_ = state;
     if (stateObserver_)
         stateObserver_(state);
@@ -167,6 +162,11 @@ void ADSObjectPrivate::changeState(int32_t state)
 bool ADSObjectPrivate::isMakingRequest() const
 {
     return !(state_ == Idle || state_ == ScriptFailed || state_ == AdShown || state_ == Failed);
+}
+
+bool ADSObjectPrivate::isCoveredByFullScreenContent() const
+{
+    return rootViewController_ && rootViewController_->modalViewController();
 }
 
 bool ADSObjectPrivate::isReloadScheduled() const
@@ -184,8 +184,7 @@ void ADSObjectPrivate::detachView()
 {
     detached_ = true;
     cancelPendingActions();
-    buildAdTimeout_.reset();
-    downloadDeadline_.reset();
+    stateDeadline_.reset();
     adView_ = nullptr;
     delegateManager_->setAdView(nullptr);
     if (webView_)
@@ -300,12 +299,11 @@ void ADSObjectPrivate::ensureSupportFiles()
     changeState(FetchingScript);
     buildAdJS_->validate();
     if (buildAdJS_ && buildAdJS_->isDownloading())
-        startDownloadDeadline();
+        startStateDeadline(kDownloadTimeout, &ADSObjectPrivate::downloadTimedOut);
 }
 
 void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 {
-    downloadDeadline_.reset();
     if (&file == buildAdJS_.get()) {
         flushScriptExpiry();
         buildAdUrl();
@@ -317,7 +315,6 @@ void ADSObjectPrivate::cachedFileDownloadDidEnd(ADSCachedFile& file)
 
 void ADSObjectPrivate::downloadDidFail(ADSCachedFile& file, const std::optional<platform::Error>&)
 {
-    downloadDeadline_.reset();
     if (&file == buildAdJS_.get()) {
         flushScriptExpiry();
         failedToDownloadJavaScript();
@@ -421,13 +418,12 @@ void ADSObjectPrivate::setupBuildAdWebView()
         [this](const platform::Notification& n) { unableToServe(n.userInfo); });
     // A core script that never answers would hold the banner in state 3 for
     // good, refusing every later load.
-    buildAdTimeout_ = platform::Timer::singleShot(kBuildAdTimeout, [this](platform::Timer&) { buildAdTimedOut(); });
+    startStateDeadline(kBuildAdTimeout, &ADSObjectPrivate::buildAdTimedOut);
 }
 
 void ADSObjectPrivate::resetBuildAdWebView()
 {
     ADSNotificationCenter::defaultCenter().removeObserver(this);
-    buildAdTimeout_.reset();
     if (buildAdWebView_)
         buildAdWebView_->setDelegate(nullptr);
     buildAdWebView_.reset();
@@ -508,17 +504,16 @@ void ADSObjectPrivate::setAdHTML(std::unique_ptr<ADSCachedFile> file)
         pendingTrackingURLs_->clear();
     if (pendingClickURLs_)
         pendingClickURLs_->clear();
-    downloadDeadline_.reset();
     // Last: a download that cannot start reports its failure from here.
     if (adHTML_)
         adHTML_->validate();
     if (adHTML_ && adHTML_->isDownloading())
-        startDownloadDeadline();
+        startStateDeadline(kDownloadTimeout, &ADSObjectPrivate::downloadTimedOut);
 }
 
-void ADSObjectPrivate::startDownloadDeadline()
+void ADSObjectPrivate::startStateDeadline(double seconds, void (ADSObjectPrivate::*timedOut)())
 {
-    downloadDeadline_ = platform::Timer::singleShot(kDownloadTimeout, [this](platform::Timer&) { downloadTimedOut(); });
+    stateDeadline_ = platform::Timer::singleShot(seconds, [this, timedOut](platform::Timer&) { (this->*timedOut)(); });
 }
 
 void ADSObjectPrivate::downloadTimedOut()
@@ -590,7 +585,7 @@ void ADSObjectPrivate::showAd()
         return;
     }
     changeState(ShowingAd);
-    showAdTimeout_ = platform::Timer::singleShot(kShowAdTimeout, [this](platform::Timer&) { showAdTimedOut(); });
+    startStateDeadline(kShowAdTimeout, &ADSObjectPrivate::showAdTimedOut);
     webView_->loadHTMLString(content, baseURL);
 }
 

@@ -82,8 +82,9 @@ public:
     bool hasAutoRefreshed() const { return hasAutoRefreshed_; }
     double reloadSeconds() const { return reloadSeconds_; }
     bool isReloadScheduled() const;
-    // Full-screen content (of any banner) is up over the application.
-    bool isCoveredByFullScreenContent() const { return fullScreenContent_ > 0; }
+    // Something is up over the screen the banner sits on (an ad's full-screen
+    // content, the mail composer).
+    bool isCoveredByFullScreenContent() const;
 
     std::vector<platform::Url> pendingTrackingURLs() const { return pendingTrackingURLs_.value_or(std::vector<platform::Url>()); }
     std::vector<platform::Url> pendingClickURLs() const { return pendingClickURLs_.value_or(std::vector<platform::Url>()); }
@@ -146,7 +147,7 @@ private:
     void invalidRequest(const platform::Dictionary& message);
     void unableToServe(const platform::Dictionary& message);
     void buildAdTimedOut();
-    void startDownloadDeadline();
+    void startStateDeadline(double seconds, void (ADSObjectPrivate::*timedOut)());
     void downloadTimedOut();
     void showAdTimedOut();
     void loadHTMLFromURL(const platform::Url& url);
@@ -191,10 +192,9 @@ private:
     bool hasAutoRefreshed_ = false;
     int32_t supportedOrientations_ = 1;
 
-    std::unique_ptr<platform::Timer> buildAdTimeout_;
-    std::unique_ptr<platform::Timer> downloadDeadline_;
-    std::unique_ptr<platform::Timer> showAdTimeout_;
-    int32_t fullScreenContent_ = 0; // controllers on screen: each says when it comes and when it goes
+    // How long the current state may last (building the URL, a download, the
+    // ad's page loading); every change of state ends it.
+    std::unique_ptr<platform::Timer> stateDeadline_;
     std::function<void(int32_t)> stateObserver_;
     bool detached_ = false;
     // The script's expiry date is in the settings store, not yet on disk.
